@@ -1,0 +1,10 @@
+# Every dependency is a Debian 12 package installed by scripts/install-deps.sh.
+find_package(Threads REQUIRED)
+find_package(Boost 1.81 REQUIRED COMPONENTS log log_setup thread)
+find_package(fastcdr REQUIRED)
+find_package(fastrtps REQUIRED)
+find_package(nlohmann_json 3.11 REQUIRED)
+find_package(pugixml REQUIRED)
+find_package(LibXml2 REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PCAP REQUIRED IMPORTED_TARGET libpcap)
