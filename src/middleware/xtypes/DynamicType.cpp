@@ -1,5 +1,7 @@
 #include "middleware/xtypes/DynamicType.h"
 
+#include "middleware/xtypes/DataLayout.h"
+
 #include <algorithm>
 #include <set>
 #include <stdexcept>
@@ -117,22 +119,27 @@ DynamicType::DynamicType(Token, TypeKind kind, std::string name)
 
 DynamicType::~DynamicType() = default;
 
+DynamicTypePtr DynamicType::Finish(std::shared_ptr<DynamicType> type) {
+    if (type->kind_ != TypeKind::ALIAS) type->layout_ = DataLayout::Build(*type);
+    return type;
+}
+
 DynamicTypePtr DynamicType::Primitive(TypeKind kind) {
     if (!IsPrimitiveKind(kind))
         Fail(std::string(TypeKindName(kind)), "is not a primitive kind");
-    return std::make_shared<DynamicType>(Token{}, kind, PrimitiveName(kind));
+    return Finish(std::make_shared<DynamicType>(Token{}, kind, PrimitiveName(kind)));
 }
 
 DynamicTypePtr DynamicType::String(uint32_t bound) {
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::STRING, "string" + BoundSuffix(bound));
     t->bound_ = bound;
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::WString(uint32_t bound) {
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::WSTRING, "wstring" + BoundSuffix(bound));
     t->bound_ = bound;
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Sequence(DynamicTypePtr element, uint32_t bound) {
@@ -142,7 +149,7 @@ DynamicTypePtr DynamicType::Sequence(DynamicTypePtr element, uint32_t bound) {
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::SEQUENCE, std::move(name));
     t->content_ = std::move(element);
     t->bound_ = bound;
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Array(DynamicTypePtr element, std::vector<uint32_t> dimensions) {
@@ -161,14 +168,14 @@ DynamicTypePtr DynamicType::Array(DynamicTypePtr element, std::vector<uint32_t> 
     t->content_ = std::move(element);
     t->dimensions_ = std::move(dimensions);
     t->totalElements_ = static_cast<uint32_t>(total);
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Alias(std::string name, DynamicTypePtr related) {
     RequireType(related, name, "the aliased type");
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::ALIAS, std::move(name));
     t->content_ = std::move(related);
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Enumeration(std::string name, std::vector<Enumerator> enumerators,
@@ -185,7 +192,7 @@ DynamicTypePtr DynamicType::Enumeration(std::string name, std::vector<Enumerator
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::ENUMERATION, std::move(name));
     t->enumerators_ = std::move(enumerators);
     t->bound_ = bitBound;
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Bitmask(std::string name, std::vector<BitFlag> flags, uint32_t bitBound) {
@@ -198,7 +205,7 @@ DynamicTypePtr DynamicType::Bitmask(std::string name, std::vector<BitFlag> flags
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::BITMASK, std::move(name));
     t->flags_ = std::move(flags);
     t->bound_ = bitBound;
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Bitset(std::string name, std::vector<BitField> fields) {
@@ -211,7 +218,7 @@ DynamicTypePtr DynamicType::Bitset(std::string name, std::vector<BitField> field
     auto t = std::make_shared<DynamicType>(Token{}, TypeKind::BITSET, std::move(name));
     t->bitfields_ = std::move(fields);
     t->bound_ = bits;
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Structure(std::string name, std::vector<Member> members,
@@ -236,7 +243,7 @@ DynamicTypePtr DynamicType::Structure(std::string name, std::vector<Member> memb
     t->members_ = std::move(members);
     t->hasKey_ = std::any_of(t->allMembers_.begin(), t->allMembers_.end(),
                              [](const Member& m) { return m.key; });
-    return t;
+    return Finish(std::move(t));
 }
 
 DynamicTypePtr DynamicType::Union(std::string name, DynamicTypePtr discriminator,
@@ -275,7 +282,7 @@ DynamicTypePtr DynamicType::Union(std::string name, DynamicTypePtr discriminator
         while (labels.count(v) != 0) ++v;
         t->defaultDiscriminator_ = v;
     }
-    return t;
+    return Finish(std::move(t));
 }
 
 const DynamicType& DynamicType::Resolve() const {

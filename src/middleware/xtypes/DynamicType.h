@@ -15,6 +15,7 @@
 
 namespace Quorvel::xtypes {
 
+class DataLayout;
 class DynamicType;
 using DynamicTypePtr = std::shared_ptr<const DynamicType>;
 
@@ -88,6 +89,9 @@ public:
     const DynamicType& Resolve() const;
     DynamicTypePtr ResolvePtr(const DynamicTypePtr& self) const;
 
+    // Where a value of this type sits inside a DynamicData (aliases: their resolved type's).
+    const DataLayout& layout() const { return *Resolve().layout_; }
+
     // --- alias ---
     const DynamicTypePtr& related_type() const { return content_; }
 
@@ -142,6 +146,7 @@ public:
 
 private:
     struct Token {};
+    static DynamicTypePtr Finish(std::shared_ptr<DynamicType> type);
 
 public:
     // Only the factory functions construct (make_shared needs a public constructor).
@@ -164,6 +169,7 @@ private:
     int32_t defaultCase_ = -1;
     int64_t defaultDiscriminator_ = 0;
     bool hasKey_ = false;
+    std::unique_ptr<const DataLayout> layout_;  // null for aliases
 };
 
 }  // namespace Quorvel::xtypes

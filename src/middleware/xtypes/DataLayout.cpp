@@ -1,0 +1,173 @@
+#include "middleware/xtypes/DataLayout.h"
+
+#include "middleware/xtypes/DynamicType.h"
+#include "middleware/xtypes/SequenceSlot.h"
+
+#include <algorithm>
+#include <string>
+
+namespace Quorvel::xtypes {
+
+namespace {
+
+uint32_t AlignUp(uint32_t value, uint32_t align) { return (value + align - 1) / align * align; }
+
+Shape PrimitiveShape(TypeKind kind) {
+    switch (kind) {
+        case TypeKind::BOOLEAN: return Shape::BOOLEAN;
+        case TypeKind::BYTE: return Shape::BYTE;
+        case TypeKind::INT16: return Shape::INT16;
+        case TypeKind::UINT16: return Shape::UINT16;
+        case TypeKind::INT32: return Shape::INT32;
+        case TypeKind::UINT32: return Shape::UINT32;
+        case TypeKind::INT64: return Shape::INT64;
+        case TypeKind::UINT64: return Shape::UINT64;
+        case TypeKind::FLOAT32: return Shape::FLOAT32;
+        case TypeKind::FLOAT64: return Shape::FLOAT64;
+        case TypeKind::FLOAT128: return Shape::FLOAT128;
+        case TypeKind::CHAR8: return Shape::CHAR8;
+        default: return Shape::CHAR16;
+    }
+}
+
+// Bytes a bit-bounded value (enumeration in XCDR2, bitmask, bitset) takes: DDS-XTypes 1.3,
+// 7.4.3.4.
+uint32_t BitBoundSize(uint32_t bits) {
+    if (bits <= 8) return 1;
+    if (bits <= 16) return 2;
+    if (bits <= 32) return 4;
+    return 8;
+}
+
+const DataLayout& LayoutOf(const DynamicTypePtr& type) { return type->Resolve().layout(); }
+
+void SetSlot(DataLayout& l, uint32_t size, uint32_t align) {
+    l.size = size;
+    l.align = align;
+    l.trivial = false;
+    l.zeroDefault = false;
+}
+
+void BuildCollection(DataLayout& l, const DynamicType& type) {
+    const DataLayout& element = LayoutOf(type.content_type());
+    l.element = &element;
+    l.stride = AlignUp(element.size, element.align);
+    l.bulkElements = element.shape <= Shape::CHAR16 && element.shape != Shape::BOOLEAN;
+    if (type.kind() == TypeKind::SEQUENCE) {
+        l.shape = Shape::SEQUENCE;
+        l.bound = type.bound();
+        SetSlot(l, sizeof(SequenceSlot), alignof(SequenceSlot));
+        return;
+    }
+    l.shape = Shape::ARRAY;
+    l.count = type.total_element_count();
+    l.size = l.stride * l.count;
+    l.align = element.align;
+    l.trivial = element.trivial;
+    l.zeroDefault = element.zeroDefault;
+}
+
+// Places members one after the other from `offset`, each at its own alignment.
+uint32_t PlaceFields(DataLayout& l, const std::vector<Member>& members, uint32_t offset) {
+    for (const Member& m : members) {
+        FieldLayout f;
+        f.layout = &LayoutOf(m.type);
+        f.member = &m;
+        f.id = m.id;
+        f.optional = m.optional;
+        f.key = m.key;
+        if (m.optional) f.presenceOffset = offset++;
+        offset = AlignUp(offset, f.layout->align);
+        f.offset = offset;
+        offset += f.layout->size;
+        l.align = std::max(l.align, f.layout->align);
+        l.trivial = l.trivial && f.layout->trivial;
+        l.zeroDefault = l.zeroDefault && f.layout->zeroDefault;
+        l.fields.push_back(f);
+    }
+    return offset;
+}
+
+void BuildStructure(DataLayout& l, const DynamicType& type) {
+    l.shape = Shape::STRUCTURE;
+    l.extensibility = type.extensibility();
+    l.size = AlignUp(PlaceFields(l, type.all_members(), 0), l.align);
+    if (l.size == 0) l.size = 1;  // an empty structure still has an address
+}
+
+void BuildUnion(DataLayout& l, const DynamicType& type) {
+    l.shape = Shape::UNION;
+    l.extensibility = type.extensibility();
+    l.discriminator = &LayoutOf(type.discriminator());
+    l.align = 8;
+    l.size = AlignUp(PlaceFields(l, type.members(), kUnionHeaderSize), l.align);
+    l.zeroDefault = false;
+    l.defaultCase = type.default_case_index();
+    l.defaultDiscriminator = type.DefaultDiscriminatorValue();
+    for (size_t i = 0; i < type.members().size(); ++i)
+        for (int64_t label : type.members()[i].labels)
+            l.labels.push_back({label, static_cast<int32_t>(i)});
+    std::sort(l.labels.begin(), l.labels.end(),
+              [](const CaseLabel& a, const CaseLabel& b) { return a.value < b.value; });
+}
+
+}  // namespace
+
+std::unique_ptr<const DataLayout> DataLayout::Build(const DynamicType& type) {
+    auto l = std::make_unique<DataLayout>();
+    l->type = &type;
+    const TypeKind kind = type.kind();
+    if (IsPrimitiveKind(kind)) {
+        l->shape = PrimitiveShape(kind);
+        l->size = l->wireSize = PrimitiveSize(kind);
+        l->align = std::min<uint32_t>(l->size, 8);
+        return l;
+    }
+    switch (kind) {
+        case TypeKind::ENUMERATION:
+            l->shape = Shape::ENUM;
+            l->size = l->align = 4;
+            l->wireSize = BitBoundSize(type.bit_bound());
+            l->enumDefault = type.enumerators().front().value;
+            l->zeroDefault = l->enumDefault == 0;
+            break;
+        case TypeKind::BITMASK:
+        case TypeKind::BITSET:
+            l->shape = kind == TypeKind::BITMASK ? Shape::BITMASK : Shape::BITSET;
+            l->size = l->align = 8;
+            l->wireSize = BitBoundSize(type.bit_bound());
+            break;
+        case TypeKind::STRING:
+            l->shape = Shape::STRING;
+            l->bound = type.bound();
+            SetSlot(*l, sizeof(std::string), alignof(std::string));
+            break;
+        case TypeKind::WSTRING:
+            l->shape = Shape::WSTRING;
+            l->bound = type.bound();
+            SetSlot(*l, sizeof(std::u16string), alignof(std::u16string));
+            break;
+        case TypeKind::SEQUENCE:
+        case TypeKind::ARRAY: BuildCollection(*l, type); break;
+        case TypeKind::STRUCTURE: BuildStructure(*l, type); break;
+        case TypeKind::UNION: BuildUnion(*l, type); break;
+        default: break;  // aliases share the layout of the type they resolve to
+    }
+    return l;
+}
+
+int32_t DataLayout::SelectCase(int64_t discriminatorValue) const {
+    auto it = std::lower_bound(labels.begin(), labels.end(), discriminatorValue,
+                               [](const CaseLabel& l, int64_t v) { return l.value < v; });
+    if (it != labels.end() && it->value == discriminatorValue) return it->caseIndex;
+    return defaultCase;
+}
+
+int64_t DataLayout::DiscriminatorFor(int32_t caseIndex) const {
+    if (caseIndex == defaultCase) return defaultDiscriminator;
+    for (const CaseLabel& l : labels)
+        if (l.caseIndex == caseIndex) return l.value;
+    return defaultDiscriminator;
+}
+
+}  // namespace Quorvel::xtypes

@@ -1,0 +1,100 @@
+#pragma once
+
+// How a value of one DynamicType sits in memory inside a DynamicData. Computed once when the
+// type is built and never changed, so the data operations and the codec walk plain offsets
+// instead of looking anything up per value.
+//
+// Storage per shape:
+//   primitives      their natural size (long double: its 16 wire bytes, little-endian)
+//   enumeration     int32; bitmask and bitset: uint64
+//   string/wstring  a std::string / std::u16string slot
+//   sequence        a SequenceSlot owning its element buffer
+//   array           the elements inline, `stride` bytes apart
+//   structure       the members inline, in data order; an optional member is a presence byte
+//                   followed by the value (the value is always constructed)
+//   union           int64 discriminator at 0, int32 selected case (-1: none) at 8, then every
+//                   case inline side by side (only the selected one is meaningful)
+
+#include "middleware/xtypes/TypeKind.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Quorvel::xtypes {
+
+class DynamicType;
+struct Member;
+
+enum class Shape : uint8_t {
+    BOOLEAN, BYTE, INT16, UINT16, INT32, UINT32, INT64, UINT64,
+    FLOAT32, FLOAT64, FLOAT128, CHAR8, CHAR16,
+    ENUM, BITMASK, BITSET,
+    STRING, WSTRING, SEQUENCE, ARRAY, STRUCTURE, UNION,
+};
+
+class DataLayout;
+
+// A member of a structure or a case of a union, placed in its parent's storage.
+struct FieldLayout {
+    uint32_t offset = 0;           // of the value
+    uint32_t presenceOffset = 0;   // of the presence byte (optional members only)
+    const DataLayout* layout = nullptr;
+    const Member* member = nullptr;
+    uint32_t id = 0;
+    bool optional = false;
+    bool key = false;
+};
+
+struct CaseLabel {
+    int64_t value;
+    int32_t caseIndex;
+};
+
+class DataLayout {
+public:
+    static std::unique_ptr<const DataLayout> Build(const DynamicType& resolvedType);
+
+    Shape shape = Shape::BOOLEAN;
+    const DynamicType* type = nullptr;  // alias-free
+    uint32_t size = 0;
+    uint32_t align = 1;
+    // No string, wstring or sequence inside: the bytes may be copied and dropped freely.
+    bool trivial = true;
+    // Defaults are all-zero bytes (no enumeration or union default to write).
+    bool zeroDefault = true;
+    // Primitives, enumerations, bitmasks and bitsets: size on the wire (XCDR2 for enums).
+    uint32_t wireSize = 0;
+    // Enumerations: the first enumerator, the default value.
+    int32_t enumDefault = 0;
+
+    // Collections and strings.
+    const DataLayout* element = nullptr;
+    uint32_t stride = 0;
+    uint32_t count = 0;   // array: total element count
+    uint32_t bound = 0;   // string, sequence: 0 = unbounded
+    // Primitive elements whose memory image equals their wire image (modulo byte order).
+    bool bulkElements = false;
+
+    // Structures and unions.
+    std::vector<FieldLayout> fields;
+    Extensibility extensibility = Extensibility::FINAL;
+    // Unions.
+    const DataLayout* discriminator = nullptr;
+    std::vector<CaseLabel> labels;  // sorted by value
+    int32_t defaultCase = -1;
+    int64_t defaultDiscriminator = 0;
+
+    // Index of the union case a discriminator selects, or -1.
+    int32_t SelectCase(int64_t discriminatorValue) const;
+    // A discriminator value that selects `caseIndex` (its first label; the default value for
+    // the default case).
+    int64_t DiscriminatorFor(int32_t caseIndex) const;
+    bool IsPrimitiveLike() const { return shape <= Shape::BITSET; }
+};
+
+inline constexpr uint32_t kDiscriminatorOffset = 0;
+inline constexpr uint32_t kSelectedCaseOffset = 8;
+inline constexpr uint32_t kUnionHeaderSize = 16;
+
+}  // namespace Quorvel::xtypes
