@@ -1,0 +1,86 @@
+#include "RichSamples.h"
+#include "SampleFill.h"
+#include "rich.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace Quorvel::InteropPeers {
+namespace {
+
+template <typename T>
+using Limits = std::numeric_limits<T>;
+
+NamedSample OptionalsUnset() {
+  NamedSample named{"mutable_unset", CycloneSample(Rich_MutableRecord_desc)};
+  auto& s = named.sample.As<Rich_MutableRecord>();
+  s.choice._d = 100;
+  return named;
+}
+
+NamedSample OptionalsSet() {
+  NamedSample named{"mutable_set", CycloneSample(Rich_MutableRecord_desc)};
+  auto& s = named.sample.As<Rich_MutableRecord>();
+  SetBoundedText(s.station, "station-alpha-16");
+  s.region = Limits<int32_t>::min();
+  s.temperature = -273.15;
+  s.active = true;
+  s.counter = NewOptional(Limits<uint64_t>::max());
+  s.position = NewOptional(Rich_Geo_Point{1.0, 2.0});
+  s.notes = NewOptional(dds_sequence_string{});
+  SetTextSequence(*s.notes, {"n1", "", "third note"});
+  s.nested.mode = 7;
+  s.nested.gain = NewOptional(0.5);
+  SetBoundedText(s.nested.tag, "nested");
+  SetSequence(s.nested.levels, {5, 6});
+  s.choice._d = -1;
+  SetBoundedText(s.choice._u.caption, "cap");
+  s.prims = Rich_Primitives{true,
+                            0x80,
+                            Limits<int8_t>::max(),
+                            0,
+                            'Z',
+                            Limits<int16_t>::max(),
+                            0,
+                            Limits<int32_t>::max(),
+                            0,
+                            Limits<int64_t>::max(),
+                            0,
+                            Limits<float>::denorm_min(),
+                            Limits<double>::min()};
+  const uint8_t blob[3] = {255, 0, 128};
+  std::memcpy(s.blob, blob, sizeof blob);
+  return named;
+}
+
+// Optionals set to their zero values (counter 0, no notes) next to an unset one.
+NamedSample OptionalsMixed() {
+  NamedSample named{"mutable_mixed", CycloneSample(Rich_MutableRecord_desc)};
+  auto& s = named.sample.As<Rich_MutableRecord>();
+  SetBoundedText(s.station, "beta");
+  s.region = 12345;
+  s.temperature = 1.0e-310;
+  s.counter = NewOptional(uint64_t{0});
+  s.notes = NewOptional(dds_sequence_string{});
+  s.nested.mode = -3;
+  SetBoundedText(s.nested.tag, "t");
+  s.choice._d = 7;
+  s.choice._u.flag = true;
+  s.prims = Rich_Primitives{false, 1,  -1,    1,      'm',  -2,    2,
+                            -3,    3u, -4LL,  4ULL,   -1.5f, 2.0e-5};
+  const uint8_t blob[3] = {1, 2, 3};
+  std::memcpy(s.blob, blob, sizeof blob);
+  return named;
+}
+
+}  // namespace
+
+std::vector<NamedSample> MutableRecordSamples() {
+  std::vector<NamedSample> samples;
+  samples.push_back(OptionalsUnset());
+  samples.push_back(OptionalsSet());
+  samples.push_back(OptionalsMixed());
+  return samples;
+}
+
+}  // namespace Quorvel::InteropPeers

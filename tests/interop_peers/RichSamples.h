@@ -1,0 +1,21 @@
+#pragma once
+
+#include "CycloneSample.h"
+
+#include <string>
+#include <vector>
+
+namespace Quorvel::InteropPeers {
+
+struct NamedSample {
+  std::string name;
+  CycloneSample sample;
+};
+
+// Fixed, deterministic samples of each top-level type: zeroes, extremes of every kind, empty
+// and full sequences, every union branch including the default one, optionals set and unset.
+std::vector<NamedSample> FinalAllSamples();
+std::vector<NamedSample> AppendableRecordSamples();
+std::vector<NamedSample> MutableRecordSamples();
+
+}  // namespace Quorvel::InteropPeers

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "RichSamples.h"
+
+#include <dds/dds.h>
+#include <nlohmann/json.hpp>
+
+#include <string_view>
+#include <vector>
+
+namespace Quorvel::InteropPeers {
+
+// One top-level type of the rich type set: its Cyclone descriptor, its fixed samples and its
+// JSON mirror.
+struct RichType {
+  std::string_view fileStem;  // golden file names: "<fileStem>.json"
+  const dds_topic_descriptor_t& descriptor;
+  std::vector<NamedSample> (*makeSamples)();
+  nlohmann::ordered_json (*toJson)(const void* sample);
+  // Cyclone 0.10.2 refuses XCDR1 writers for appendable and mutable types and for any type
+  // with optional members, so only the final type without optionals has XCDR1 golden data.
+  bool hasXcdr1;
+};
+
+const std::vector<RichType>& RichTypes();
+// Accepts the qualified name ("Rich::FinalAll") or the file stem ("FinalAll").
+const RichType& FindRichType(std::string_view name);
+
+}  // namespace Quorvel::InteropPeers
