@@ -1,0 +1,37 @@
+#pragma once
+
+#include <quorvel/EngineOperationMode.h>
+#include <quorvel/OutputFormats.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Quorvel {
+
+// What the caller asks of one engine. Validated by Veltrane::Init.
+struct EngineConfiguration {
+  EngineOperationMode operationMode = EngineOperationMode::ACTIVE_DYNAMIC_MONITORING;
+  std::uint64_t threadPoolSize = 1;
+  // DDS XML files or directories; empty means the current working directory.
+  std::vector<std::string> ddsConfigurationFilesPath;
+  // Capture device, PASSIVE_DYNAMIC_MONITORING only.
+  std::string monitoredInterfaceName;
+  // Active modes only; -1 takes the domain id of the participant definition.
+  std::int64_t domainId = -1;
+  // Active modes only; empty takes the first participant definition.
+  std::string domainParticipantName;
+  bool jsonOutput = false;
+  FieldsOrdering fieldsOrdering = FieldsOrdering::TYPE_BASED_ORDERING;
+  bool mapOutput = false;
+  bool csvOutput = false;
+  std::string CSVOutputPath;
+  bool ideOutput = false;
+  BooleanFormat booleanFormat = BooleanFormat::NUMERIC;
+  CharArrayFormat charArrayFormat = CharArrayFormat::BYTE;
+  ByteArrayFormat byteArrayFormat = ByteArrayFormat::ELEMENT;
+  EnumOutputFormat enumOutputFormat = EnumOutputFormat::VALUE;
+  bool parseROS2Constants = false;
+};
+
+}  // namespace Quorvel

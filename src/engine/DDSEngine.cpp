@@ -1,0 +1,90 @@
+#include "engine/DDSEngine.h"
+
+#include "common/Log.h"
+#include "engine/EngineConfig.h"
+#include "engine/EngineDB.h"
+#include "engine/OperationModes.h"
+
+#include <mutex>
+#include <stdexcept>
+
+namespace Quorvel {
+namespace {
+
+constexpr auto kJsonEvents =
+    static_cast<std::uint32_t>(EngineListenerEventsOptions::USER_DATA_JSON) |
+    static_cast<std::uint32_t>(EngineListenerEventsOptions::DISCOVERY_DATA_JSON);
+constexpr auto kMapEvents =
+    static_cast<std::uint32_t>(EngineListenerEventsOptions::USER_DATA_MAP) |
+    static_cast<std::uint32_t>(EngineListenerEventsOptions::DISCOVERY_DATA_MAP);
+
+}  // namespace
+
+DDSEngine::DDSEngine(std::shared_ptr<EngineConfig> config) : config(std::move(config)) {
+  LogDebug("DDSEngine");
+}
+
+DDSEngine::~DDSEngine() { LogDebug("~DDSEngine"); }
+
+EngineDB& DDSEngine::DB() const {
+  if (!db) throw std::runtime_error("the engine's registry has not been created");
+  return *db;
+}
+
+void DDSEngine::BindListener(EngineListener* listener, std::bitset<32> events) {
+  EngineDB& registry = DB();
+  std::unique_lock<std::shared_mutex> guard(registry.ListenerLock());
+  registry.SetListener(listener, events);
+  const auto bits = static_cast<std::uint32_t>(events.to_ulong());
+  if (!config->jsonOutput && (bits & kJsonEvents) != 0) {
+    registry.SetListener(nullptr, 0);
+    throw std::runtime_error(
+        "Cannot register to JSON based events without enabling the engine JSON output");
+  }
+  if (!config->mapOutput && (bits & kMapEvents) != 0) {
+    registry.SetListener(nullptr, 0);
+    throw std::runtime_error(
+        "Cannot register to MAP based events without enabling the engine MAP output");
+  }
+}
+
+void DDSEngine::UnbindListener() {
+  EngineDB& registry = DB();
+  std::unique_lock<std::shared_mutex> guard(registry.ListenerLock());
+  registry.SetListener(nullptr, 0);
+}
+
+std::shared_ptr<DissectedSample> DDSEngine::NextDissectedSample() {
+  return DB().PopNextSample();
+}
+
+void DDSEngine::NotProvided(const std::string& operation) const {
+  ThrowLogged(operation + " is not provided by the " + EngineClassName(config->operationMode) +
+              " of this build");
+}
+
+std::vector<ReaderInfo> DDSEngine::ReadersInfo() const { NotProvided("GetReadersInfo"); }
+std::vector<WriterInfo> DDSEngine::WritersInfo() const { NotProvided("GetWritersInfo"); }
+std::vector<TypeBasicInfo> DDSEngine::TypesBasicInfo() const {
+  NotProvided("GetTypesBasicInfo");
+}
+TypeInfo DDSEngine::IntrospectType(const std::string&) { NotProvided("IntrospectType"); }
+void DDSEngine::DissectRecordingFile(const std::string&, bool) {
+  NotProvided("DissectRecordingFile");
+}
+void DDSEngine::AddWriterDiscoveryData(const std::string&, const std::string&,
+                                       const std::string&) {
+  NotProvided("AddWriterDiscoveryData");
+}
+std::vector<WriterInfo> DDSEngine::DiscoveredWritersInfo() const {
+  NotProvided("GetDiscoveredWritersInfo");
+}
+void DDSEngine::InjectMessage(const std::string&, const std::string&, bool, bool) {
+  NotProvided("InjectMessage");
+}
+void DDSEngine::InjectMessage(const std::string&, const std::map<std::string, std::string>&,
+                              bool, bool) {
+  NotProvided("InjectMessage");
+}
+
+}  // namespace Quorvel
