@@ -2,8 +2,10 @@
 
 #include "CycloneSample.h"
 
+#include <dds/ddsi/ddsi_cdrstream.h>
 #include <dds/ddsi/ddsi_keyhash.h>
 #include <dds/ddsi/ddsi_serdata.h>
+#include <dds/ddsi/ddsi_serdata_default.h>
 
 #include <algorithm>
 #include <string>
@@ -52,6 +54,30 @@ std::array<uint8_t, 16> KeyHashOf(const ddsi_serdata* serdata,
   return result;
 }
 
+constexpr std::size_t kEncapsulationHeaderSize = 4;
+
+std::vector<uint8_t> BigEndianPayload(const ddsi_serdata* serdata, const void* sample,
+                                      const std::vector<uint8_t>& nativePayload) {
+  // Identifiers 0x0001, 0x0007, 0x0009, 0x000b are the little-endian twins of 0x0000,
+  // 0x0006, 0x0008, 0x000a: the low bit of the second byte is the byte order.
+  const bool xcdr1 = nativePayload.at(1) <= 0x03;
+  dds_ostreamBE_t stream;
+  dds_ostreamBE_init(&stream, 0, xcdr1 ? 1 : 2);
+  const bool written = dds_stream_write_sampleBE(
+      &stream, sample, reinterpret_cast<const ddsi_sertype_default*>(serdata->type));
+  std::vector<uint8_t> payload(nativePayload.begin(),
+                               nativePayload.begin() + kEncapsulationHeaderSize);
+  payload[1] &= 0xfe;
+  payload.insert(payload.end(), stream.x.m_buffer, stream.x.m_buffer + stream.x.m_index);
+  dds_ostreamBE_fini(&stream);
+  // Both byte orders align alike, so the lengths (and the padding count in the header) agree.
+  payload.resize((payload.size() + 3) & ~std::size_t{3}, 0);
+  if (!written || payload.size() != nativePayload.size()) {
+    throw std::runtime_error("big-endian serialization disagrees in length with the writer's");
+  }
+  return payload;
+}
+
 }  // namespace
 
 CycloneCodec::CycloneCodec(dds_entity_t participant, const dds_topic_descriptor_t& descriptor,
@@ -94,6 +120,7 @@ SerializedSample CycloneCodec::Serialize(const CycloneSample& sample) {
   SerializedSample result;
   result.payload.resize(ddsi_serdata_size(serdata.get()));
   ddsi_serdata_to_ser(serdata.get(), 0, result.payload.size(), result.payload.data());
+  result.bigEndianPayload = BigEndianPayload(serdata.get(), sample.Get(), result.payload);
   result.keyHash = KeyHashOf(serdata.get(), descriptor_);
   return result;
 }

@@ -18,6 +18,9 @@ enum class Representation { Xcdr1, Xcdr2 };
 
 struct SerializedSample {
   std::vector<uint8_t> payload;  // encapsulation header + body, exactly as a writer sends it
+  // The same sample in big-endian: Cyclone's own big-endian serializer writes the body, and
+  // the header is the writer's with the byte-order bit cleared (writers only send native).
+  std::vector<uint8_t> bigEndianPayload;
   std::array<uint8_t, 16> keyHash{};
 };
 

@@ -50,6 +50,7 @@ NamedSample OptionalsSet() {
                             Limits<double>::min()};
   const uint8_t blob[3] = {255, 0, 128};
   std::memcpy(s.blob, blob, sizeof blob);
+  s.altitude = Limits<int16_t>::min();
   return named;
 }
 
@@ -70,6 +71,7 @@ NamedSample OptionalsMixed() {
                             -3,    3u, -4LL,  4ULL,   -1.5f, 2.0e-5};
   const uint8_t blob[3] = {1, 2, 3};
   std::memcpy(s.blob, blob, sizeof blob);
+  s.altitude = 1234;
   return named;
 }
 

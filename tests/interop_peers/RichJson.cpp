@@ -224,6 +224,7 @@ Json MutableRecordJson(const Rich_MutableRecord& s) {
   result["choice"] = LongChoiceJson(s.choice);
   result["prims"] = PrimitivesJson(s.prims);
   result["blob"] = ArrayJson(s.blob, kPlain);
+  result["altitude"] = s.altitude;
   return result;
 }
 

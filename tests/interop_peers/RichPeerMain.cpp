@@ -45,8 +45,8 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WritePayload(const std::filesystem::path& path, const SerializedSample& serialized) {
-  WriteFile(path, serialized.payload.data(), serialized.payload.size());
+void WritePayload(const std::filesystem::path& path, const std::vector<uint8_t>& payload) {
+  WriteFile(path, payload.data(), payload.size());
 }
 
 // The key hash belongs to the sample, not to its encoding: both writers must agree on it.
@@ -70,11 +70,13 @@ void WriteGolden(const RichType& type, const CycloneDomain& domain,
   Json samples = Json::array();
   for (const NamedSample& named : type.makeSamples()) {
     const SerializedSample bytes2 = xcdr2.Serialize(named.sample);
-    WritePayload(outDir / (named.name + ".xcdr2.bin"), bytes2);
+    WritePayload(outDir / (named.name + ".xcdr2.bin"), bytes2.payload);
+    WritePayload(outDir / (named.name + ".xcdr2-be.bin"), bytes2.bigEndianPayload);
     std::string keyHash = Hex(bytes2.keyHash);
     if (xcdr1) {
       const SerializedSample bytes1 = xcdr1->Serialize(named.sample);
-      WritePayload(outDir / (named.name + ".xcdr1.bin"), bytes1);
+      WritePayload(outDir / (named.name + ".xcdr1.bin"), bytes1.payload);
+      WritePayload(outDir / (named.name + ".xcdr1-be.bin"), bytes1.bigEndianPayload);
       keyHash = AgreedKeyHash(named.name, bytes1, bytes2);
     }
     samples.push_back(Json{{"name", named.name},
