@@ -11,8 +11,8 @@ golden_dir=tests/data/golden/rich
 
 cmake -S . -B "$build_dir" -G Ninja > /dev/null
 cmake --build "$build_dir" --target rich_peer
-peer=$(find "$build_dir" -type f -name rich_peer -perm -u+x | head -n 1)
-if [ -z "$peer" ]; then
+peer=$build_dir/tests/interop_peers/rich_peer
+if [ ! -x "$peer" ]; then
   echo "rich_peer was not built (is cyclonedds-dev installed?)" >&2
   exit 1
 fi

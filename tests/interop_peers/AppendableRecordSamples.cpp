@@ -3,13 +3,10 @@
 #include "rich.h"
 
 #include <cstdint>
-#include <limits>
+#include <cstring>
 
 namespace Quorvel::InteropPeers {
 namespace {
-
-template <typename T>
-using Limits = std::numeric_limits<T>;
 
 NamedSample OptionalsUnset() {
   NamedSample named{"appendable_unset", CycloneSample(Rich_AppendableRecord_desc)};
@@ -70,11 +67,7 @@ NamedSample OptionalsMixed() {
 }  // namespace
 
 std::vector<NamedSample> AppendableRecordSamples() {
-  std::vector<NamedSample> samples;
-  samples.push_back(OptionalsUnset());
-  samples.push_back(OptionalsSet());
-  samples.push_back(OptionalsMixed());
-  return samples;
+  return CollectSamples(&OptionalsUnset, &OptionalsSet, &OptionalsMixed);
 }
 
 }  // namespace Quorvel::InteropPeers

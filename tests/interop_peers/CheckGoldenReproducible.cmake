@@ -1,11 +1,8 @@
 # Runs `rich_peer write` into WORK_DIR and fails unless it produces exactly the committed
 # golden files, byte for byte: no file missing, none extra, none different.
 #   cmake -DPEER=<rich_peer> -DGOLDEN_DIR=<dir> -DWORK_DIR=<dir> -P CheckGoldenReproducible.cmake
-foreach(required PEER GOLDEN_DIR WORK_DIR)
-  if(NOT ${required})
-    message(FATAL_ERROR "-D${required}=... is required")
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/GoldenCheckArguments.cmake)
+require_definitions(PEER GOLDEN_DIR WORK_DIR)
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND ${PEER} write ${WORK_DIR} RESULT_VARIABLE status ERROR_VARIABLE errors)
 if(NOT status EQUAL 0)

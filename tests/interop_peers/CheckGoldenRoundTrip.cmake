@@ -2,11 +2,8 @@
 # hash. Values are compared after CMake re-serializes both sides, which keeps -0.0 apart from 0.
 # Each payload cut in half must be refused, so that a pass means Cyclone really checked it.
 #   cmake -DPEER=<rich_peer> -DGOLDEN_DIR=<dir> -DWORK_DIR=<dir> -P CheckGoldenRoundTrip.cmake
-foreach(required PEER GOLDEN_DIR WORK_DIR)
-  if(NOT ${required})
-    message(FATAL_ERROR "-D${required}=... is required")
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/GoldenCheckArguments.cmake)
+require_definitions(PEER GOLDEN_DIR WORK_DIR)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 file(GLOB documents ${GOLDEN_DIR}/*.json)

@@ -3,13 +3,10 @@
 #include "rich.h"
 
 #include <cstdint>
-#include <limits>
+#include <cstring>
 
 namespace Quorvel::InteropPeers {
 namespace {
-
-template <typename T>
-using Limits = std::numeric_limits<T>;
 
 // Everything zero or empty: the first enumerators, empty strings and sequences, discriminators
 // of 0 (RED, the default branches, no branch at all for the char union, FALSE).
@@ -146,11 +143,7 @@ NamedSample Mixed() {
 }  // namespace
 
 std::vector<NamedSample> FinalAllSamples() {
-  std::vector<NamedSample> samples;
-  samples.push_back(Zero());
-  samples.push_back(Extremes());
-  samples.push_back(Mixed());
-  return samples;
+  return CollectSamples(&Zero, &Extremes, &Mixed);
 }
 
 }  // namespace Quorvel::InteropPeers

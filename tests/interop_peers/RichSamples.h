@@ -12,6 +12,13 @@ struct NamedSample {
   CycloneSample sample;
 };
 
+template <typename... MakeSample>
+std::vector<NamedSample> CollectSamples(MakeSample... makeSample) {
+  std::vector<NamedSample> samples;
+  (samples.push_back(makeSample()), ...);
+  return samples;
+}
+
 // Fixed, deterministic samples of each top-level type: zeroes, extremes of every kind, empty
 // and full sequences, every union branch including the default one, optionals set and unset.
 std::vector<NamedSample> FinalAllSamples();

@@ -7,12 +7,16 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
 namespace Quorvel::InteropPeers {
+
+template <typename T>
+using Limits = std::numeric_limits<T>;
 
 inline void SetText(char*& field, std::string_view text) {
   dds_free(field);
