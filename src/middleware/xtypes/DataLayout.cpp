@@ -111,9 +111,49 @@ void BuildUnion(DataLayout& l, const DynamicType& type) {
               [](const CaseLabel& a, const CaseLabel& b) { return a.value < b.value; });
 }
 
+uint32_t Saturate(uint64_t v) { return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v); }
+
+void ComputeMinWireSizes(DataLayout& l) {
+    uint64_t x1 = 4;
+    uint64_t x2 = 4;
+    switch (l.shape) {
+        case Shape::ENUM: x2 = l.wireSize; break;
+        case Shape::STRING:
+        case Shape::WSTRING:
+        case Shape::SEQUENCE: break;
+        case Shape::ARRAY:
+            x1 = uint64_t{l.count} * l.element->minWireXcdr1;
+            x2 = uint64_t{l.count} * l.element->minWireXcdr2;
+            break;
+        case Shape::STRUCTURE:
+            if (l.extensibility != Extensibility::MUTABLE) {
+                x1 = 0;
+                for (const FieldLayout& f : l.fields) x1 += f.optional ? 4 : f.layout->minWireXcdr1;
+            }
+            if (l.extensibility == Extensibility::FINAL) {
+                x2 = 0;
+                for (const FieldLayout& f : l.fields) x2 += f.optional ? 1 : f.layout->minWireXcdr2;
+            }
+            break;
+        case Shape::UNION:
+            if (l.extensibility != Extensibility::MUTABLE) x1 = l.discriminator->minWireXcdr1;
+            if (l.extensibility == Extensibility::FINAL) x2 = l.discriminator->minWireXcdr2;
+            break;
+        default: x1 = x2 = l.wireSize; break;
+    }
+    l.minWireXcdr1 = std::max<uint32_t>(1, Saturate(x1));
+    l.minWireXcdr2 = std::max<uint32_t>(1, Saturate(x2));
+}
+
 }  // namespace
 
 std::unique_ptr<const DataLayout> DataLayout::Build(const DynamicType& type) {
+    auto l = BuildShape(type);
+    ComputeMinWireSizes(*l);
+    return l;
+}
+
+std::unique_ptr<DataLayout> DataLayout::BuildShape(const DynamicType& type) {
     auto l = std::make_unique<DataLayout>();
     l->type = &type;
     const TypeKind kind = type.kind();

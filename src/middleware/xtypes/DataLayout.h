@@ -65,6 +65,10 @@ public:
     bool zeroDefault = true;
     // Primitives, enumerations, bitmasks and bitsets: size on the wire (XCDR2 for enums).
     uint32_t wireSize = 0;
+    // Fewest bytes one value takes on the wire, by encoding version (at least 1): bounds the
+    // element count a payload can hold before anything is allocated for it.
+    uint32_t minWireXcdr1 = 1;
+    uint32_t minWireXcdr2 = 1;
     // Enumerations: the first enumerator, the default value.
     int32_t enumDefault = 0;
 
@@ -91,6 +95,9 @@ public:
     // the default case).
     int64_t DiscriminatorFor(int32_t caseIndex) const;
     bool IsPrimitiveLike() const { return shape <= Shape::BITSET; }
+
+private:
+    static std::unique_ptr<DataLayout> BuildShape(const DynamicType& resolvedType);
 };
 
 inline constexpr uint32_t kDiscriminatorOffset = 0;
