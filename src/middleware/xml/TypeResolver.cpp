@@ -229,24 +229,39 @@ DynamicTypePtr TypeResolver::BuildUnion(const Declaration& declaration) {
     });
 }
 
+uint32_t TypeResolver::ReadBitBound(const pugi::xml_node& node, int64_t highest, const DefinitionSite& site) {
+    const pugi::xml_attribute bound = node.attribute("bitBound");
+    return bound ? static_cast<uint32_t>(ReadInteger(bound, 1, highest, site)) : 32;
+}
+
+std::vector<std::pair<std::string, int64_t>> TypeResolver::ReadNumberedChildren(
+    const pugi::xml_node& node, const char* element, std::initializer_list<const char*> valueAttributes,
+    int64_t lowest, int64_t highest, const DefinitionSite& site) {
+    std::vector<std::pair<std::string, int64_t>> numbered;
+    int64_t next = 0;
+    for (const pugi::xml_node& child : node.children(element)) {
+        std::string name = RequireName(child, site);
+        const DefinitionSite childSite = site.ForMember(name);
+        for (const char* attributeName : valueAttributes) {
+            if (const pugi::xml_attribute value = child.attribute(attributeName)) {
+                next = ReadInteger(value, lowest, highest, childSite);
+                break;
+            }
+        }
+        if (next > highest) childSite.Fail("Implicit value " + std::to_string(next) + " is above " + std::to_string(highest));
+        numbered.emplace_back(std::move(name), next++);
+    }
+    return numbered;
+}
+
 DynamicTypePtr TypeResolver::BuildEnum(const Declaration& declaration) {
     const DefinitionSite site(declaration);
-    uint32_t bitBound = 32;
-    if (const pugi::xml_attribute bound = declaration.node.attribute("bitBound"))
-        bitBound = static_cast<uint32_t>(ReadInteger(bound, 1, 32, site));
+    const uint32_t bitBound = ReadBitBound(declaration.node, 32, site);
     std::vector<xtypes::Enumerator> enumerators;
-    int64_t next = 0;
-    for (const pugi::xml_node& child : declaration.node.children("enumerator")) {
-        xtypes::Enumerator enumerator;
-        enumerator.name = RequireName(child, site);
-        if (const pugi::xml_attribute value = child.attribute("value"))
-            next = ReadInteger(value, std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max(), site.ForMember(enumerator.name));
-        if (next > std::numeric_limits<int32_t>::max())
-            site.ForMember(enumerator.name).Fail("Implicit enumerator value beyond 2^31-1");
-        enumerator.value = static_cast<int32_t>(next++);
-        enumerators.push_back(std::move(enumerator));
-    }
+    for (auto& [name, value] :
+         ReadNumberedChildren(declaration.node, "enumerator", {"value"}, std::numeric_limits<int32_t>::min(),
+                              std::numeric_limits<int32_t>::max(), site))
+        enumerators.push_back({std::move(name), static_cast<int32_t>(value)});
     return Construct(site, [&] {
         return DynamicType::Enumeration(declaration.qualifiedName, std::move(enumerators), bitBound);
     });
@@ -254,20 +269,10 @@ DynamicTypePtr TypeResolver::BuildEnum(const Declaration& declaration) {
 
 DynamicTypePtr TypeResolver::BuildBitmask(const Declaration& declaration) {
     const DefinitionSite site(declaration);
-    uint32_t bitBound = 32;
-    if (const pugi::xml_attribute bound = declaration.node.attribute("bitBound"))
-        bitBound = static_cast<uint32_t>(ReadInteger(bound, 1, 64, site));
+    const uint32_t bitBound = ReadBitBound(declaration.node, 64, site);
     std::vector<xtypes::BitFlag> flags;
-    int64_t next = 0;
-    for (const pugi::xml_node& child : declaration.node.children("flag")) {
-        xtypes::BitFlag flag;
-        flag.name = RequireName(child, site);
-        pugi::xml_attribute position = child.attribute("position");
-        if (!position) position = child.attribute("value");
-        if (position) next = ReadInteger(position, 0, 63, site.ForMember(flag.name));
-        flag.position = static_cast<uint16_t>(next++);
-        flags.push_back(std::move(flag));
-    }
+    for (auto& [name, position] : ReadNumberedChildren(declaration.node, "flag", {"position", "value"}, 0, 63, site))
+        flags.push_back({std::move(name), static_cast<uint16_t>(position)});
     return Construct(site, [&] {
         return DynamicType::Bitmask(declaration.qualifiedName, std::move(flags), bitBound);
     });

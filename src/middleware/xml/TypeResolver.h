@@ -8,6 +8,9 @@
 #include "middleware/xtypes/DynamicType.h"
 
 #include <array>
+#include <initializer_list>
+#include <string>
+#include <utility>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -51,6 +54,12 @@ private:
     uint32_t ReadBound(const pugi::xml_attribute& attribute, const DefinitionSite& site);
     std::vector<uint32_t> ReadDimensions(const pugi::xml_attribute& attribute,
                                          const DefinitionSite& site);
+    uint32_t ReadBitBound(const pugi::xml_node& node, int64_t highest, const DefinitionSite& site);
+    // The `element` children of `node` with their numbers: the first of `valueAttributes`
+    // present, else the previous number + 1 (the first is 0); all within lowest..highest.
+    std::vector<std::pair<std::string, int64_t>> ReadNumberedChildren(
+        const pugi::xml_node& node, const char* element, std::initializer_list<const char*> valueAttributes,
+        int64_t lowest, int64_t highest, const DefinitionSite& site);
     int64_t ReadInteger(const pugi::xml_attribute& attribute, int64_t low, int64_t high,
                         const DefinitionSite& site);
 

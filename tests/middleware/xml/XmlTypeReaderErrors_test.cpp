@@ -72,6 +72,13 @@ TEST(XmlTypeReaderErrors, EachBrokenFileFailsWithItsMessage) {
         {"bad_key.xml", "Invalid key value 'yes' for member 'id' of struct 'Broken::Keyed' in $"},
         {"base_not_struct.xml",
          "Invalid definition (type Broken::Painted: base type Broken::Color is not a structure) of struct 'Broken::Painted' in $"},
+        {"enum_implicit_collision.xml",
+         "Invalid definition (type Broken::Mode: enumerator AUTO reuses value 1) of enum 'Broken::Mode' in $"},
+        {"enum_value_too_large.xml",
+         "Invalid value '2147483648' (2147483648 is not within -2147483648..2147483647) for member 'BIG' of enum "
+         "'Broken::Huge' in $"},
+        {"flag_beyond_bit_bound.xml",
+         "Invalid definition (type Broken::Small: flag HIGH lies beyond the bit bound) of bitmask 'Broken::Small' in $"},
         {"module_without_name.xml", "A <module> at file level has no valid name attribute in $"},
         {"not_types.xml", "File $ is not a DDS type document: its root element is <profiles>, not <types> or <dds>"},
         {"syntax_error.xml", "XML syntax error in $ at line 6, offset 139: Start-end tags mismatch"},
