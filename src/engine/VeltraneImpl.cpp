@@ -49,7 +49,14 @@ void ConfigureFactoryWithDefaults() {
 VeltraneImpl::VeltraneImpl()
     : config(std::make_shared<EngineConfig>()), xmlParser(std::make_shared<XMLParser>()) {}
 
-VeltraneImpl::~VeltraneImpl() = default;
+// A Shutdown that failed leaves the engine counted; the object's end releases it.
+VeltraneImpl::~VeltraneImpl() { ReleaseEngineCount(); }
+
+void VeltraneImpl::ReleaseEngineCount() {
+  if (!countedByFactory) return;
+  countedByFactory = false;
+  EngineFactory::Instance().EngineStopped();
+}
 
 std::shared_ptr<DDSEngine> VeltraneImpl::Engine() const {
   std::lock_guard<std::mutex> guard(engineGuard);
@@ -93,7 +100,11 @@ void VeltraneImpl::InitLocked(const EngineConfiguration& configuration) {
   Wrapped(prefix, LogSeverityLevel::FATAL, [&] {
     std::shared_ptr<DDSEngine> created = EngineFactory::Instance().CreateEngine(engineMode, config);
     if (!created) {
-      throw std::runtime_error("no engine for the " + config->operationModeName +
+      const std::string modeText =
+          config->operationModeName.empty()
+              ? std::to_string(static_cast<std::uint32_t>(engineMode))
+              : config->operationModeName;
+      throw std::runtime_error("no engine for the " + modeText +
                                " operation mode is available in this build");
     }
     SetEngine(created);
@@ -101,6 +112,7 @@ void VeltraneImpl::InitLocked(const EngineConfiguration& configuration) {
   });
 
   EngineFactory::Instance().EngineStarted();
+  countedByFactory = true;
   initialized.store(true);
   LogInfo("Successfully initialized Quorvel-Veltrane in " + config->operationModeName +
           " operation mode");
@@ -148,7 +160,7 @@ void VeltraneImpl::ShutdownLocked() {
   config.reset();
   initialized.store(false);
   shutDown.store(true);
-  EngineFactory::Instance().EngineStopped();
+  ReleaseEngineCount();
   LogInfo("Veltrane successfully shut down");
 }
 

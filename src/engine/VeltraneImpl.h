@@ -62,6 +62,8 @@ class VeltraneImpl {
   std::shared_ptr<DDSEngine> InitializedEngine() const;
   // The engine when injection may run now; otherwise the logged reason.
   std::shared_ptr<DDSEngine> InjectionEngine() const;
+  // Takes this object's engine out of the factory's count, once.
+  void ReleaseEngineCount();
 
   std::shared_ptr<DDSEngine> engine;
   std::shared_ptr<EngineConfig> config;
@@ -72,6 +74,7 @@ class VeltraneImpl {
   std::atomic<bool> initialized{false};
   std::atomic<bool> running{false};
   std::atomic<bool> shutDown{false};
+  bool countedByFactory = false;  // written under `lock` or in the destructor
   std::atomic<EngineOperationMode> mode{EngineOperationMode::ACTIVE_DYNAMIC_MONITORING};
 };
 
