@@ -75,6 +75,19 @@ TypeResolver::TypeResolver(const DeclarationIndex& index) : index_(index), const
         primitives_[i] = DynamicType::Primitive(static_cast<TypeKind>(kFirstPrimitive + i));
 }
 
+TypeResolver::Builder TypeResolver::BuilderFor(std::string_view element) {
+    static constexpr std::pair<std::string_view, Builder> kBuilders[] = {
+        {"struct", &TypeResolver::BuildStruct},   {"union", &TypeResolver::BuildUnion},
+        {"enum", &TypeResolver::BuildEnum},       {"bitmask", &TypeResolver::BuildBitmask},
+        {"bitset", &TypeResolver::BuildBitset},   {"typedef", &TypeResolver::BuildTypedef},
+    };
+    for (const auto& [name, builder] : kBuilders)
+        if (name == element) return builder;
+    return nullptr;
+}
+
+bool TypeResolver::Builds(std::string_view element) { return BuilderFor(element) != nullptr; }
+
 DynamicTypePtr TypeResolver::Resolve(const Declaration& declaration) {
     return ResolveFor(declaration, DefinitionSite(declaration));
 }
@@ -86,18 +99,11 @@ DynamicTypePtr TypeResolver::ResolveFor(const Declaration& declaration, const De
         for (const Declaration* d : inProgress_) chain += d->qualifiedName + " -> ";
         user.Fail("Circular type definition " + Quoted(chain + declaration.qualifiedName));
     }
-    static constexpr std::pair<std::string_view, Builder> kBuilders[] = {
-        {"struct", &TypeResolver::BuildStruct},   {"union", &TypeResolver::BuildUnion},
-        {"enum", &TypeResolver::BuildEnum},       {"bitmask", &TypeResolver::BuildBitmask},
-        {"bitset", &TypeResolver::BuildBitset},   {"typedef", &TypeResolver::BuildTypedef},
-    };
-    const std::string_view element = declaration.node.name();
-    const auto builder = std::find_if(std::begin(kBuilders), std::end(kBuilders),
-                                      [&](const auto& entry) { return entry.first == element; });
-    if (builder == std::end(kBuilders))
-        DefinitionSite(declaration).Fail("Unsupported definition <" + std::string(element) + ">");
+    const Builder builder = BuilderFor(declaration.node.name());
+    if (builder == nullptr)
+        DefinitionSite(declaration).Fail("Unsupported definition <" + std::string(declaration.node.name()) + ">");
     inProgress_.push_back(&declaration);
-    DynamicTypePtr type = (this->*builder->second)(declaration);
+    DynamicTypePtr type = (this->*builder)(declaration);
     inProgress_.pop_back();
     built_.emplace(&declaration, type);
     return type;

@@ -32,8 +32,13 @@ public:
 
     xtypes::DynamicTypePtr Resolve(const Declaration& declaration);
 
+    // Whether `element` (struct, union, enum, bitmask, bitset, typedef) defines a type.
+    static bool Builds(std::string_view element);
+
 private:
     using Builder = xtypes::DynamicTypePtr (TypeResolver::*)(const Declaration&);
+
+    static Builder BuilderFor(std::string_view element);
 
     xtypes::DynamicTypePtr ResolveFor(const Declaration& declaration, const DefinitionSite& user);
     xtypes::DynamicTypePtr BuildStruct(const Declaration& declaration);

@@ -7,21 +7,8 @@
 
 #include <pugixml.hpp>
 
-#include <algorithm>
-#include <array>
 
 namespace Quorvel::xml {
-
-namespace {
-
-constexpr std::array<std::string_view, 6> kTypeElements{"struct", "union", "enum",
-                                                        "bitmask", "bitset", "typedef"};
-
-bool IsTypeElement(std::string_view name) {
-    return std::find(kTypeElements.begin(), kTypeElements.end(), name) != kTypeElements.end();
-}
-
-}  // namespace
 
 XmlTypeReader::XmlTypeReader()
     : documents_(std::make_unique<XmlDocumentStore>()),
@@ -57,7 +44,7 @@ void XmlTypeReader::Collect(const pugi::xml_node& parent, const std::string& sco
             continue;
         }
         const std::string name = child.attribute("name").value();
-        const bool named = element == "module" || element == "const" || IsTypeElement(element);
+        const bool named = element == "module" || element == "const" || TypeResolver::Builds(element);
         if (!named) {
             // directive, forward_dcl and whatever else a real file holds: not ours to read
             VELTRANE_LOG(TRACE, "Ignoring <" + std::string(element) + "> in " + *origin);
