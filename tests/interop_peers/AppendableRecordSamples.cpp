@@ -20,10 +20,9 @@ NamedSample OptionalsUnset() {
 }
 
 // Every optional member present, the empty string among them: present-but-empty must not be
-// confused with absent.
-NamedSample OptionalsSet() {
-  NamedSample named{"appendable_set", CycloneSample(Rich_AppendableRecord_desc)};
-  auto& s = named.sample.As<Rich_AppendableRecord>();
+// confused with absent. Shared by both versions of the type.
+template <typename Record>
+void FillOptionalsSet(Record& s) {
   s.parent.record_id = Limits<int64_t>::min();
   s.parent.shard = 255;
   SetText(s.parent.origin, "sensor/7");
@@ -42,6 +41,22 @@ NamedSample OptionalsSet() {
   s.choice._d = Rich_GREEN;
   s.choice._u.green_level = 0.1;
   s.ratio = Limits<float>::denorm_min();
+}
+
+NamedSample OptionalsSet() {
+  NamedSample named{"appendable_set", CycloneSample(Rich_AppendableRecord_desc)};
+  FillOptionalsSet(named.sample.As<Rich_AppendableRecord>());
+  return named;
+}
+
+// The newer version of the type, with its two extra members at the end.
+NamedSample Evolved() {
+  NamedSample named{"evolved_appendable", CycloneSample(RichEvolved_AppendableRecord_desc)};
+  auto& s = named.sample.As<RichEvolved_AppendableRecord>();
+  FillOptionalsSet(s);
+  s.parent.record_id = 77;
+  s.extra_count = Limits<uint64_t>::max() - 1;
+  SetText(s.extra_note, "only newer readers see this");
   return named;
 }
 
@@ -69,5 +84,7 @@ NamedSample OptionalsMixed() {
 std::vector<NamedSample> AppendableRecordSamples() {
   return CollectSamples(&OptionalsUnset, &OptionalsSet, &OptionalsMixed);
 }
+
+std::vector<NamedSample> EvolvedAppendableRecordSamples() { return CollectSamples(&Evolved); }
 
 }  // namespace Quorvel::InteropPeers

@@ -1,12 +1,35 @@
 # Cyclone decodes every committed golden payload back to exactly the committed values and key
 # hash. Values are compared after CMake re-serializes both sides, which keeps -0.0 apart from 0.
 # Each payload cut in half must be refused, so that a pass means Cyclone really checked it.
+# Evolution.json: each listed payload, read as the other version of its type, gives the
+# recorded values.
 #   cmake -DPEER=<rich_peer> -DGOLDEN_DIR=<dir> -DWORK_DIR=<dir> -P CheckGoldenRoundTrip.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/GoldenCheckArguments.cmake)
 require_definitions(PEER GOLDEN_DIR WORK_DIR)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
+
+# Runs `rich_peer read` and records a failure unless it prints the expected key hash and value.
+function(expect_decoding label type payload keyhash value)
+  execute_process(COMMAND ${PEER} read ${type} ${GOLDEN_DIR}/${payload}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE decoded ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0)
+    set(failures ${failures} "${label}: rich_peer read failed: ${errors}" PARENT_SCOPE)
+    return()
+  endif()
+  string(JSON decoded_keyhash GET "${decoded}" keyhash)
+  string(JSON decoded_value GET "${decoded}" value)
+  if(NOT decoded_keyhash STREQUAL keyhash)
+    set(failures ${failures} "${label}: key hash ${decoded_keyhash}, expected ${keyhash}")
+  endif()
+  if(NOT decoded_value STREQUAL value)
+    set(failures ${failures} "${label}: decoded ${decoded_value}\n expected ${value}")
+  endif()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
 file(GLOB documents ${GOLDEN_DIR}/*.json)
+list(REMOVE_ITEM documents ${GOLDEN_DIR}/Evolution.json)
 file(GLOB payloads RELATIVE ${GOLDEN_DIR} ${GOLDEN_DIR}/*.bin)
 if(NOT documents)
   message(FATAL_ERROR "no golden value files in ${GOLDEN_DIR}")
@@ -29,20 +52,7 @@ foreach(document IN LISTS documents)
     endif()
     foreach(payload IN LISTS encodings)
       list(APPEND checked ${payload})
-      execute_process(COMMAND ${PEER} read ${type} ${GOLDEN_DIR}/${payload}
-                      RESULT_VARIABLE status OUTPUT_VARIABLE decoded ERROR_VARIABLE errors)
-      if(NOT status EQUAL 0)
-        list(APPEND failures "${payload}: rich_peer read failed: ${errors}")
-        continue()
-      endif()
-      string(JSON decoded_keyhash GET "${decoded}" keyhash)
-      string(JSON decoded_value GET "${decoded}" value)
-      if(NOT decoded_keyhash STREQUAL keyhash)
-        list(APPEND failures "${payload}: key hash ${decoded_keyhash}, expected ${keyhash}")
-      endif()
-      if(NOT decoded_value STREQUAL value)
-        list(APPEND failures "${payload}: decoded ${decoded_value}\n expected ${value}")
-      endif()
+      expect_decoding(${payload} ${type} ${payload} ${keyhash} "${value}")
       file(SIZE ${GOLDEN_DIR}/${payload} size)
       math(EXPR half "${size} / 2")
       execute_process(COMMAND head -c ${half} ${GOLDEN_DIR}/${payload}
@@ -54,6 +64,17 @@ foreach(document IN LISTS documents)
       endif()
     endforeach()
   endforeach()
+endforeach()
+
+file(READ ${GOLDEN_DIR}/Evolution.json evolution)
+string(JSON case_count LENGTH "${evolution}" cases)
+math(EXPR last "${case_count} - 1")
+foreach(index RANGE ${last})
+  string(JSON payload GET "${evolution}" cases ${index} payload)
+  string(JSON read_as GET "${evolution}" cases ${index} read_as)
+  string(JSON keyhash GET "${evolution}" cases ${index} keyhash)
+  string(JSON value GET "${evolution}" cases ${index} value)
+  expect_decoding("${payload} as ${read_as}" ${read_as} ${payload} ${keyhash} "${value}")
 endforeach()
 
 list(SORT payloads)

@@ -15,13 +15,15 @@ NamedSample OptionalsUnset() {
   return named;
 }
 
-NamedSample OptionalsSet() {
-  NamedSample named{"mutable_set", CycloneSample(Rich_MutableRecord_desc)};
-  auto& s = named.sample.As<Rich_MutableRecord>();
+// Shared by both versions of the type; the newer one has no member `active`.
+template <typename Record>
+void FillOptionalsSet(Record& s) {
   SetBoundedText(s.station, "station-alpha-16");
   s.region = Limits<int32_t>::min();
   s.temperature = -273.15;
-  s.active = true;
+  if constexpr (requires { s.active; }) {
+    s.active = true;
+  }
   s.counter = NewOptional(Limits<uint64_t>::max());
   s.position = NewOptional(Rich_Geo_Point{1.0, 2.0});
   s.notes = NewOptional(dds_sequence_string{});
@@ -48,6 +50,21 @@ NamedSample OptionalsSet() {
   const uint8_t blob[3] = {255, 0, 128};
   std::memcpy(s.blob, blob, sizeof blob);
   s.altitude = Limits<int16_t>::min();
+}
+
+NamedSample OptionalsSet() {
+  NamedSample named{"mutable_set", CycloneSample(Rich_MutableRecord_desc)};
+  FillOptionalsSet(named.sample.As<Rich_MutableRecord>());
+  return named;
+}
+
+NamedSample Evolved() {
+  NamedSample named{"evolved_mutable", CycloneSample(RichEvolved_MutableRecord_desc)};
+  auto& s = named.sample.As<RichEvolved_MutableRecord>();
+  FillOptionalsSet(s);
+  SetBoundedText(s.station, "evolved");
+  SetText(s.extra_label, "unknown to older readers");
+  s.extra_value = -1.0e-7;
   return named;
 }
 
@@ -77,5 +94,7 @@ NamedSample OptionalsMixed() {
 std::vector<NamedSample> MutableRecordSamples() {
   return CollectSamples(&OptionalsUnset, &OptionalsSet, &OptionalsMixed);
 }
+
+std::vector<NamedSample> EvolvedMutableRecordSamples() { return CollectSamples(&Evolved); }
 
 }  // namespace Quorvel::InteropPeers

@@ -146,6 +146,53 @@ Json SettingsJson(const Rich_Settings& settings) {
   return result;
 }
 
+// The members both versions of AppendableRecord have, into `result` in declaration order.
+template <typename Record>
+void AppendableRecordMembers(const Record& s, Json& result) {
+  result["record_id"] = s.parent.record_id;
+  result["shard"] = s.parent.shard;
+  result["origin"] = TextJson(s.parent.origin);
+  result["grade"] = EnumJson(s.grade);
+  result["config"] = SettingsJson(s.config);
+  if (s.maybe_count != nullptr) {
+    result["maybe_count"] = *s.maybe_count;
+  }
+  if (s.maybe_text != nullptr) {
+    result["maybe_text"] = TextJson(s.maybe_text);
+  }
+  if (s.maybe_point != nullptr) {
+    result["maybe_point"] = PointJson(*s.maybe_point);
+  }
+  result["points"] = SequenceJson(s.points, PointJson);
+  result["choice"] = ColorChoiceJson(s.choice);
+  result["ratio"] = s.ratio;
+}
+
+// The members both versions of MutableRecord have (`active` only where it exists).
+template <typename Record>
+void MutableRecordMembers(const Record& s, Json& result) {
+  result["station"] = TextJson(s.station);
+  result["region"] = s.region;
+  result["temperature"] = s.temperature;
+  if constexpr (requires { s.active; }) {
+    result["active"] = s.active;
+  }
+  if (s.counter != nullptr) {
+    result["counter"] = *s.counter;
+  }
+  if (s.position != nullptr) {
+    result["position"] = PointJson(*s.position);
+  }
+  if (s.notes != nullptr) {
+    result["notes"] = SequenceJson(*s.notes, kText);
+  }
+  result["nested"] = SettingsJson(s.nested);
+  result["choice"] = LongChoiceJson(s.choice);
+  result["prims"] = PrimitivesJson(s.prims);
+  result["blob"] = ArrayJson(s.blob, kPlain);
+  result["altitude"] = s.altitude;
+}
+
 }  // namespace
 
 Json FinalAllJson(const Rich_FinalAll& s) {
@@ -185,46 +232,29 @@ Json FinalAllJson(const Rich_FinalAll& s) {
 
 Json AppendableRecordJson(const Rich_AppendableRecord& s) {
   Json result = Json::object();
-  result["record_id"] = s.parent.record_id;
-  result["shard"] = s.parent.shard;
-  result["origin"] = TextJson(s.parent.origin);
-  result["grade"] = EnumJson(s.grade);
-  result["config"] = SettingsJson(s.config);
-  if (s.maybe_count != nullptr) {
-    result["maybe_count"] = *s.maybe_count;
-  }
-  if (s.maybe_text != nullptr) {
-    result["maybe_text"] = TextJson(s.maybe_text);
-  }
-  if (s.maybe_point != nullptr) {
-    result["maybe_point"] = PointJson(*s.maybe_point);
-  }
-  result["points"] = SequenceJson(s.points, PointJson);
-  result["choice"] = ColorChoiceJson(s.choice);
-  result["ratio"] = s.ratio;
+  AppendableRecordMembers(s, result);
+  return result;
+}
+
+Json EvolvedAppendableRecordJson(const RichEvolved_AppendableRecord& s) {
+  Json result = Json::object();
+  AppendableRecordMembers(s, result);
+  result["extra_count"] = s.extra_count;
+  result["extra_note"] = TextJson(s.extra_note);
   return result;
 }
 
 Json MutableRecordJson(const Rich_MutableRecord& s) {
   Json result = Json::object();
-  result["station"] = TextJson(s.station);
-  result["region"] = s.region;
-  result["temperature"] = s.temperature;
-  result["active"] = s.active;
-  if (s.counter != nullptr) {
-    result["counter"] = *s.counter;
-  }
-  if (s.position != nullptr) {
-    result["position"] = PointJson(*s.position);
-  }
-  if (s.notes != nullptr) {
-    result["notes"] = SequenceJson(*s.notes, kText);
-  }
-  result["nested"] = SettingsJson(s.nested);
-  result["choice"] = LongChoiceJson(s.choice);
-  result["prims"] = PrimitivesJson(s.prims);
-  result["blob"] = ArrayJson(s.blob, kPlain);
-  result["altitude"] = s.altitude;
+  MutableRecordMembers(s, result);
+  return result;
+}
+
+Json EvolvedMutableRecordJson(const RichEvolved_MutableRecord& s) {
+  Json result = Json::object();
+  result["extra_label"] = TextJson(s.extra_label);
+  MutableRecordMembers(s, result);
+  result["extra_value"] = s.extra_value;
   return result;
 }
 

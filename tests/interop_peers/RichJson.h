@@ -12,5 +12,7 @@ namespace Quorvel::InteropPeers {
 nlohmann::ordered_json FinalAllJson(const Rich_FinalAll& sample);
 nlohmann::ordered_json AppendableRecordJson(const Rich_AppendableRecord& sample);
 nlohmann::ordered_json MutableRecordJson(const Rich_MutableRecord& sample);
+nlohmann::ordered_json EvolvedAppendableRecordJson(const RichEvolved_AppendableRecord& sample);
+nlohmann::ordered_json EvolvedMutableRecordJson(const RichEvolved_MutableRecord& sample);
 
 }  // namespace Quorvel::InteropPeers

@@ -24,5 +24,8 @@ std::vector<NamedSample> CollectSamples(MakeSample... makeSample) {
 std::vector<NamedSample> FinalAllSamples();
 std::vector<NamedSample> AppendableRecordSamples();
 std::vector<NamedSample> MutableRecordSamples();
+// The other versions of the last two types (module RichEvolved).
+std::vector<NamedSample> EvolvedAppendableRecordSamples();
+std::vector<NamedSample> EvolvedMutableRecordSamples();
 
 }  // namespace Quorvel::InteropPeers

@@ -7,22 +7,38 @@
 #include <string>
 
 namespace Quorvel::InteropPeers {
+namespace {
+
+template <typename Sample, nlohmann::ordered_json (*ToJson)(const Sample&)>
+nlohmann::ordered_json ErasedJson(const void* sample) {
+  return ToJson(*static_cast<const Sample*>(sample));
+}
+
+}  // namespace
 
 const std::vector<RichType>& RichTypes() {
   static const std::vector<RichType> types{
       {"FinalAll", Rich_FinalAll_desc, &FinalAllSamples,
-       [](const void* s) { return FinalAllJson(*static_cast<const Rich_FinalAll*>(s)); },
-       true},
+       &ErasedJson<Rich_FinalAll, &FinalAllJson>, true},
       {"AppendableRecord", Rich_AppendableRecord_desc, &AppendableRecordSamples,
-       [](const void* s) {
-         return AppendableRecordJson(*static_cast<const Rich_AppendableRecord*>(s));
-       },
-       false},
+       &ErasedJson<Rich_AppendableRecord, &AppendableRecordJson>, false},
       {"MutableRecord", Rich_MutableRecord_desc, &MutableRecordSamples,
-       [](const void* s) { return MutableRecordJson(*static_cast<const Rich_MutableRecord*>(s)); },
-       false},
+       &ErasedJson<Rich_MutableRecord, &MutableRecordJson>, false},
+      {"EvolvedAppendableRecord", RichEvolved_AppendableRecord_desc,
+       &EvolvedAppendableRecordSamples,
+       &ErasedJson<RichEvolved_AppendableRecord, &EvolvedAppendableRecordJson>, false},
+      {"EvolvedMutableRecord", RichEvolved_MutableRecord_desc, &EvolvedMutableRecordSamples,
+       &ErasedJson<RichEvolved_MutableRecord, &EvolvedMutableRecordJson>, false},
   };
   return types;
+}
+
+const std::vector<TypeVersions>& RichTypeVersions() {
+  static const std::vector<TypeVersions> versions{
+      {"AppendableRecord", "EvolvedAppendableRecord"},
+      {"MutableRecord", "EvolvedMutableRecord"},
+  };
+  return versions;
 }
 
 const RichType& FindRichType(std::string_view name) {

@@ -22,7 +22,16 @@ struct RichType {
   bool hasXcdr1;
 };
 
+// Two versions of one type that must read each other's samples (XTypes assignability):
+// fewer or more members at the end of an appendable type, members gone, new or moved in a
+// mutable one.
+struct TypeVersions {
+  std::string_view older;  // file stems
+  std::string_view newer;
+};
+
 const std::vector<RichType>& RichTypes();
+const std::vector<TypeVersions>& RichTypeVersions();
 // Accepts the qualified name ("Rich::FinalAll") or the file stem ("FinalAll").
 const RichType& FindRichType(std::string_view name);
 
