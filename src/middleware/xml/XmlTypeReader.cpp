@@ -7,7 +7,6 @@
 
 #include <pugixml.hpp>
 
-
 namespace Quorvel::xml {
 
 XmlTypeReader::XmlTypeReader()
@@ -16,9 +15,11 @@ XmlTypeReader::XmlTypeReader()
 
 XmlTypeReader::~XmlTypeReader() = default;
 
-void XmlTypeReader::ReadFile(const std::filesystem::path& file) {
+void XmlTypeReader::ReadFile(const std::filesystem::path& file) { ReadFileOnce(file, {}); }
+
+void XmlTypeReader::ReadFileOnce(const std::filesystem::path& file, const std::string& includedFrom) {
     const std::filesystem::path path = XmlDocumentStore::CanonicalPath(file);
-    const pugi::xml_node types = documents_->ReadFile(path, {});
+    const pugi::xml_node types = documents_->ReadFile(path, includedFrom);
     if (types) Collect(types, {}, std::make_shared<const std::string>(path.string()), path.parent_path());
 }
 
@@ -37,10 +38,7 @@ void XmlTypeReader::Collect(const pugi::xml_node& parent, const std::string& sco
         if (element == "include") {
             const std::string_view file = child.attribute("file").value();
             if (file.empty()) ThrowLogged("An <include> without a file attribute in " + *origin);
-            const std::filesystem::path target = XmlDocumentStore::CanonicalPath(directory / file);
-            const pugi::xml_node types = documents_->ReadFile(target, *origin);
-            if (types)
-                Collect(types, {}, std::make_shared<const std::string>(target.string()), target.parent_path());
+            ReadFileOnce(directory / file, *origin);
             continue;
         }
         const std::string name = child.attribute("name").value();

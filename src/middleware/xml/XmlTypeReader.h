@@ -44,6 +44,7 @@ public:
     TypeLibrary BuildLibrary() const;
 
 private:
+    void ReadFileOnce(const std::filesystem::path& file, const std::string& includedFrom);
     void Collect(const pugi::xml_node& parent, const std::string& scope,
                  const std::shared_ptr<const std::string>& origin,
                  const std::filesystem::path& directory);
