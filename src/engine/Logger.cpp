@@ -52,7 +52,8 @@ std::int32_t NarrowTo32(std::int64_t value) {
 boost::shared_ptr<FileSink> AddFileSink(const std::filesystem::path& directory,
                                         const LoggerConfiguration& configuration) {
   namespace keywords = logging::keywords;
-  // maxFileByteSize -1 read unsigned is "never rotate by size".
+  // maxFileByteSize -1 read unsigned is "never rotate by size". maxFiles bounds the rotated
+  // files collected in the directory; the file being written comes on top.
   const auto rotationSize = static_cast<std::uintmax_t>(configuration.maxFileByteSize);
   const auto maxFiles = configuration.maxFiles > 0
                             ? static_cast<std::uintmax_t>(configuration.maxFiles)
