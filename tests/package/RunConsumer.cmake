@@ -1,0 +1,49 @@
+# cmake -DBUILD_DIR=... -DCONSUMER_SOURCE=... -DGENERATOR=... -P RunConsumer.cmake
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "failed (${result}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(LAST_OUTPUT "${out}" PARENT_SCOPE)
+endfunction()
+
+# Outside the repository: a fresh directory under the system's temporary folder.
+if(DEFINED ENV{TMPDIR})
+  set(tmp $ENV{TMPDIR})
+else()
+  set(tmp /tmp)
+endif()
+string(RANDOM LENGTH 10 ALPHABET abcdefghijklmnopqrstuvwxyz0123456789 suffix)
+set(work ${tmp}/veltrane-package-${suffix})
+set(prefix ${work}/prefix)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# The public headers must not pull in any dependency's headers.
+file(GLOB_RECURSE headers ${prefix}/include/quorvel/*.h)
+if(NOT headers)
+  message(FATAL_ERROR "no public headers installed under ${prefix}/include/quorvel")
+endif()
+foreach(header IN LISTS headers)
+  file(STRINGS ${header} includes REGEX "#include")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "(fastdds|fastrtps|fastcdr|boost|pugixml|nlohmann)")
+      message(FATAL_ERROR "${header} includes a dependency: ${line}")
+    endif()
+  endforeach()
+endforeach()
+
+file(COPY ${CONSUMER_SOURCE}/ DESTINATION ${work}/source)
+run(${CMAKE_COMMAND} -S ${work}/source -B ${work}/build -G ${GENERATOR}
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+run(${CMAKE_COMMAND} --build ${work}/build)
+execute_process(COMMAND ${work}/build/veltrane_consumer WORKING_DIRECTORY ${work}
+  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT result EQUAL 0 OR NOT out MATCHES "Veltrane 4\\.6\\.1\\.5")
+  message(FATAL_ERROR "consumer failed (${result}):\n${out}\n${err}")
+endif()
+message(STATUS "consumer says: ${out}")
+file(REMOVE_RECURSE ${work})
