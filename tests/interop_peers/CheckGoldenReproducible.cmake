@@ -1,6 +1,7 @@
 # Runs `rich_peer write` into WORK_DIR and fails unless it produces exactly the committed
 # golden files, byte for byte: no file missing, none extra, none different.
 #   cmake -DPEER=<rich_peer> -DGOLDEN_DIR=<dir> -DWORK_DIR=<dir> -P CheckGoldenReproducible.cmake
+cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/GoldenCheckArguments.cmake)
 require_definitions(PEER GOLDEN_DIR WORK_DIR)
 file(REMOVE_RECURSE ${WORK_DIR})

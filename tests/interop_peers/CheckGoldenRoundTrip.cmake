@@ -1,9 +1,11 @@
 # Cyclone decodes every committed golden payload back to exactly the committed values and key
 # hash. Values are compared after CMake re-serializes both sides, which keeps -0.0 apart from 0.
-# Each payload cut in half must be refused, so that a pass means Cyclone really checked it.
+# Each payload cut in half, and each payload read as an unrelated type, must be refused, so
+# that a pass means Cyclone really checked it.
 # Evolution.json: each listed payload, read as the other version of its type, gives the
 # recorded values.
 #   cmake -DPEER=<rich_peer> -DGOLDEN_DIR=<dir> -DWORK_DIR=<dir> -P CheckGoldenRoundTrip.cmake
+cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/GoldenCheckArguments.cmake)
 require_definitions(PEER GOLDEN_DIR WORK_DIR)
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -35,6 +37,23 @@ if(NOT documents)
   message(FATAL_ERROR "no golden value files in ${GOLDEN_DIR}")
 endif()
 
+# Every type, and the pairs of versions that may read each other's payloads.
+set(types "")
+foreach(document IN LISTS documents)
+  file(READ ${document} golden)
+  string(JSON type GET "${golden}" type)
+  list(APPEND types ${type})
+endforeach()
+file(READ ${GOLDEN_DIR}/Evolution.json evolution)
+string(JSON case_count LENGTH "${evolution}" cases)
+math(EXPR last_case "${case_count} - 1")
+set(related "")
+foreach(index RANGE ${last_case})
+  string(JSON written_as GET "${evolution}" cases ${index} written_as)
+  string(JSON read_as GET "${evolution}" cases ${index} read_as)
+  list(APPEND related "${written_as}>${read_as}")
+endforeach()
+
 set(checked "")
 set(failures "")
 foreach(document IN LISTS documents)
@@ -62,14 +81,21 @@ foreach(document IN LISTS documents)
       if(status EQUAL 0)
         list(APPEND failures "${payload}: Cyclone accepted the payload cut to ${half} bytes")
       endif()
+      foreach(other IN LISTS types)
+        if(other STREQUAL type OR "${type}>${other}" IN_LIST related)
+          continue()
+        endif()
+        execute_process(COMMAND ${PEER} read ${other} ${GOLDEN_DIR}/${payload}
+                        RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+        if(status EQUAL 0)
+          list(APPEND failures "${payload}: Cyclone accepted it as ${other}")
+        endif()
+      endforeach()
     endforeach()
   endforeach()
 endforeach()
 
-file(READ ${GOLDEN_DIR}/Evolution.json evolution)
-string(JSON case_count LENGTH "${evolution}" cases)
-math(EXPR last "${case_count} - 1")
-foreach(index RANGE ${last})
+foreach(index RANGE ${last_case})
   string(JSON payload GET "${evolution}" cases ${index} payload)
   string(JSON read_as GET "${evolution}" cases ${index} read_as)
   string(JSON keyhash GET "${evolution}" cases ${index} keyhash)
