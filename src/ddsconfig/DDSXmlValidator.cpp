@@ -68,9 +68,14 @@ bool ValidateInlineTypes(xmlDoc* doc, XmlValidationResult& result) {
 XmlValidationResult ValidateDDSXml(const std::filesystem::path& file, DDSFileType kind) {
   LogDebug("validating scheme of " + file.string());
   const EmbeddedSchemas& schemas = Schemas();
-  XmlDocPtr doc(xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_BIG_LINES));
+  // Parser messages go to our log, not to the process's standard error.
+  XmlDocPtr doc(xmlReadFile(file.c_str(), nullptr,
+                            XML_PARSE_NONET | XML_PARSE_BIG_LINES | XML_PARSE_NOERROR |
+                                XML_PARSE_NOWARNING));
   XmlValidationResult result;
   if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) {
+    if (const xmlError* error = xmlGetLastError(); error != nullptr && error->message != nullptr)
+      LogDebug(file.string() + ":" + std::to_string(error->line) + ": " + error->message);
     LogError("Error: Failed to parse XML document:" + file.string());
     return result;
   }

@@ -35,7 +35,8 @@ XmlSchemaPtr LibxmlUtils::LoadSchema(std::string_view xsdText, const std::string
   LogDebug("LibxmlUtils::LoadSchema " + schemaName);
   // The schema document is only needed while the parser builds the schema from it.
   XmlDocPtr xsdDoc(xmlReadMemory(xsdText.data(), static_cast<int>(xsdText.size()),
-                                 (schemaName + ".xsd").c_str(), nullptr, XML_PARSE_NONET));
+                                 (schemaName + ".xsd").c_str(), nullptr,
+                                 XML_PARSE_NONET | XML_PARSE_NOERROR));
   if (!xsdDoc) ThrowLogged("Error: Failed to load xsd document");
   std::unique_ptr<xmlSchemaParserCtxt, ParserContextDeleter> parser(
       xmlSchemaNewDocParserCtxt(xsdDoc.get()));

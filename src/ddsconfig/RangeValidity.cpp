@@ -19,8 +19,8 @@ template <typename T>
 T Convert(const std::string& text, const std::string& member) {
   if constexpr (std::is_same_v<T, bool>) {
     return values::InputToValueBool(text, member);
-  } else if constexpr (std::is_same_v<T, unsigned char>) {
-    return static_cast<unsigned char>(values::InputToChar(text, member));
+  } else if constexpr (std::is_same_v<T, char>) {
+    return values::InputToChar(text, member);
   } else if constexpr (std::is_same_v<T, char16_t>) {
     return values::InputToWideChar(text, member);
   } else {
@@ -57,7 +57,7 @@ RangeCheck RangeCheckOf(TypeKind kind, bool signedByte) {
     case TypeKind::FLOAT32: return &Ordered<float>;
     case TypeKind::FLOAT64: return &Ordered<double>;
     case TypeKind::FLOAT128: return &Ordered<long double>;
-    case TypeKind::CHAR8: return &Ordered<unsigned char>;
+    case TypeKind::CHAR8: return &Ordered<char>;
     case TypeKind::CHAR16: return &Ordered<char16_t>;
     default: return nullptr;
   }
