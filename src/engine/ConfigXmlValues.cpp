@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 
 namespace Quorvel {
 namespace {
@@ -21,10 +22,22 @@ std::string ElementText(const pugi::xml_node& parent, const char* child) {
   return Trimmed(parent.child(child).text().as_string());
 }
 
+std::optional<std::string> NonEmpty(std::string text) {
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
 std::optional<std::string> AttributeText(const pugi::xml_node& node, const char* attribute) {
-  std::string value = Trimmed(node.attribute(attribute).as_string());
-  if (value.empty()) return std::nullopt;
-  return value;
+  return NonEmpty(Trimmed(node.attribute(attribute).as_string()));
+}
+
+std::filesystem::path ResolveRelative(const std::filesystem::path& directory,
+                                      const std::string& text) {
+  return text.empty() ? directory : directory / text;
+}
+
+bool IsPositiveInt32(std::int64_t value) {
+  return value >= 1 && value <= std::numeric_limits<std::int32_t>::max();
 }
 
 std::string ToUpper(std::string text) {

@@ -134,7 +134,7 @@ void EngineSectionReader::ReadDdsConfigurationFilesPath(EngineConfiguration& out
       start = end + 1;
     }
     if (paths.empty()) {
-      paths.push_back((text.empty() ? directory : directory / text).string());
+      paths.push_back(ResolveRelative(directory, text).string());
     }
     out.ddsConfigurationFilesPath = std::move(paths);
   } catch (const std::exception& e) {
@@ -151,7 +151,7 @@ void EngineSectionReader::ReadThreadPoolSize(EngineConfiguration& out) const {
     return;
   }
   const long value = std::stol(text);
-  if (value < 1 || value > std::numeric_limits<std::int32_t>::max()) {
+  if (!IsPositiveInt32(value)) {
     throw std::runtime_error("provided thread_pool_size is not in range [1,INT32_MAX] " +
                              file.string());
   }
@@ -183,78 +183,54 @@ void EngineSectionReader::ReadValueFormats(EngineConfiguration& out) const {
              out.enumOutputFormat);
 }
 
-std::optional<bool> EngineSectionReader::ReadFlag(const std::optional<std::string>& text,
-                                                  const std::string& error) const {
-  if (!text) return std::nullopt;
+bool EngineSectionReader::ReadFlag(const std::optional<std::string>& text,
+                                   const std::string& name, bool& field) const {
+  if (!text) {
+    LogTrace("No " + name + " is defined. Disabled by default");
+    return false;
+  }
   const std::string value = ToLower(*text);
-  if (value == "true") return true;
-  if (value == "false") return false;
-  throw std::runtime_error(error + file.string());
+  if (value != "true" && value != "false") {
+    throw std::runtime_error("Incorrect value inserted under " + name +
+                             ". Supported value are - [TRUE, FALSE] " + file.string());
+  }
+  field = value == "true";
+  return true;
 }
 
 void EngineSectionReader::ReadOutputs(EngineConfiguration& out) const {
   const pugi::xml_node output = engine.child("output_configuration");
 
   const pugi::xml_node csv = output.child("csv_output");
-  if (auto on = ReadFlag(AttributeText(csv, "enabled"),
-                         "Incorrect value inserted under csv_output. Supported value are - [TRUE, "
-                         "FALSE] ")) {
-    out.csvOutput = *on;
-    if (*on) {
-      const std::string given = ElementText(csv, "output_path");
-      const fs::path resolved = given.empty() ? directory : directory / given;
-      std::error_code error;
-      if (!fs::is_directory(resolved, error)) {
-        throw std::runtime_error("error dissecting provided csv output path - " + given);
-      }
-      out.CSVOutputPath = resolved.string();
+  if (ReadFlag(AttributeText(csv, "enabled"), "csv_output", out.csvOutput) &&
+      out.csvOutput) {
+    const std::string given = ElementText(csv, "output_path");
+    const fs::path resolved = ResolveRelative(directory, given);
+    std::error_code error;
+    if (!fs::is_directory(resolved, error)) {
+      throw std::runtime_error("error dissecting provided csv output path - " + given);
     }
-  } else {
-    LogTrace("No csv_output is defined. Disabled by default");
+    out.CSVOutputPath = resolved.string();
   }
 
   const pugi::xml_node json = output.child("json_output");
-  if (auto on = ReadFlag(AttributeText(json, "enabled"),
-                         "Incorrect value inserted under json_output. Supported value are - [TRUE, "
-                         "FALSE] ")) {
-    out.jsonOutput = *on;
-    if (*on) {
-      ReadFormat(json, "fields_ordering", kOrderings,
-                 "No json_output.fields_ordering is defined. Setting by default to "
-                 "TYPE_BASED_ORDERING",
-                 "Incorrect value inserted under json_output.fields_ordering. Supported value are "
-                 "- [TYPE_BASED_ORDERING, STANDARDIZED_UNORDERED] " + file.string(),
-                 out.fieldsOrdering);
-    }
-  } else {
-    LogTrace("No json_output is defined. Disabled by default");
+  if (ReadFlag(AttributeText(json, "enabled"), "json_output", out.jsonOutput) &&
+      out.jsonOutput) {
+    ReadFormat(json, "fields_ordering", kOrderings,
+               "No json_output.fields_ordering is defined. Setting by default to "
+               "TYPE_BASED_ORDERING",
+               "Incorrect value inserted under json_output.fields_ordering. Supported value are - "
+               "[TYPE_BASED_ORDERING, STANDARDIZED_UNORDERED] " + file.string(),
+               out.fieldsOrdering);
   }
 
-  if (auto on = ReadFlag(AttributeText(output.child("map_output"), "enabled"),
-                         "Incorrect value inserted under map_output. Supported value are - [TRUE, "
-                         "FALSE] ")) {
-    out.mapOutput = *on;
-  } else {
-    LogTrace("No map_output is defined. Disabled by default");
-  }
-
-  if (auto on = ReadFlag(AttributeText(output.child("IDE_output"), "enabled"),
-                         "Incorrect value inserted under IDE_output. Supported value are - [TRUE, "
-                         "FALSE] ")) {
-    out.ideOutput = *on;
-  } else {
-    LogTrace("No IDE_output is defined. Disabled by default");
-  }
-
-  const std::string ros2 =
-      ElementText(engine.child("introspection_configuration"), "parse_ROS2_constants");
-  if (auto on = ReadFlag(ros2.empty() ? std::nullopt : std::optional<std::string>(ros2),
-                         "Incorrect value inserted under parseROS2Constants. Supported value are - "
-                         "[TRUE, FALSE] ")) {
-    out.parseROS2Constants = *on;
-  } else {
-    LogTrace("No parseROS2Constants is defined. Disabled by default");
-  }
+  ReadFlag(AttributeText(output.child("map_output"), "enabled"), "map_output",
+           out.mapOutput);
+  ReadFlag(AttributeText(output.child("IDE_output"), "enabled"), "IDE_output",
+           out.ideOutput);
+  ReadFlag(NonEmpty(ElementText(engine.child("introspection_configuration"),
+                                "parse_ROS2_constants")),
+           "parseROS2Constants", out.parseROS2Constants);
 }
 
 }  // namespace Quorvel

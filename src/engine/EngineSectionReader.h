@@ -26,9 +26,10 @@ class EngineSectionReader {
   void ReadThreadPoolSize(EngineConfiguration& out) const;
   void ReadValueFormats(EngineConfiguration& out) const;
   void ReadOutputs(EngineConfiguration& out) const;
-  // "true"/"false" in any case; nullopt when absent; an unknown text throws `error` + file.
-  std::optional<bool> ReadFlag(const std::optional<std::string>& text,
-                               const std::string& error) const;
+  // "true"/"false" in any case into `field`; false (with a trace line naming `name`) when
+  // absent. An unknown text throws, naming `name` too.
+  bool ReadFlag(const std::optional<std::string>& text, const std::string& name,
+                bool& field) const;
 
   pugi::xml_node engine;
   std::filesystem::path file;

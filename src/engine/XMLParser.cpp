@@ -6,7 +6,6 @@
 
 #include <pugixml.hpp>
 
-#include <array>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -39,15 +38,14 @@ bool Parse(ConfigFile& config) {
   return static_cast<bool>(config.document.load_file(config.file.c_str()));
 }
 
-fs::path Resolve(const fs::path& directory, const std::string& text) {
-  return text.empty() ? directory : directory / text;
-}
-
-// std::stol with a range check; out-of-range values come back as is for the caller's message.
-std::int64_t ParseLong(const std::string& text) { return std::stol(text); }
-
-bool InInt32Range(std::int64_t value) {
-  return value >= 1 && value <= std::numeric_limits<std::int32_t>::max();
+// A logger limit in [1, INT32_MAX]; nullopt when the element is absent or empty.
+std::optional<std::int64_t> ReadLimit(const pugi::xml_node& logging, const char* element,
+                                      const std::string& rangeError) {
+  const std::string text = ElementText(logging, element);
+  if (text.empty()) return std::nullopt;
+  const std::int64_t value = std::stol(text);
+  if (!IsPositiveInt32(value)) throw std::out_of_range(rangeError + std::to_string(value));
+  return value;
 }
 
 void ReadFactorySection(const pugi::xml_node& logging, const fs::path& directory,
@@ -67,28 +65,16 @@ void ReadFactorySection(const pugi::xml_node& logging, const fs::path& directory
                             ". Valid values are = [FATAL, ERROR, WARNING, INFO, DEBUG, TRACE]");
   }
 
-  const std::string maxFileByteSize = ElementText(logging, "max_file_byte_size");
-  if (!maxFileByteSize.empty()) {
-    const std::int64_t value = ParseLong(maxFileByteSize);
-    if (!InInt32Range(value)) {
-      throw std::out_of_range(
-          "logger max_file_size provided value is not in range [1,INT32_MAX] - " +
-          std::to_string(value));
-    }
-    logger.maxFileByteSize = value;
+  if (auto value = ReadLimit(logging, "max_file_byte_size",
+                             "logger max_file_size provided value is not in range [1,INT32_MAX] - ")) {
+    logger.maxFileByteSize = *value;
+  }
+  if (auto value = ReadLimit(logging, "max_files",
+                             "logger max_files provided value is not in range [1,INT32_MAX] - ")) {
+    logger.maxFiles = *value;
   }
 
-  const std::string maxFiles = ElementText(logging, "max_files");
-  if (!maxFiles.empty()) {
-    const std::int64_t value = ParseLong(maxFiles);
-    if (!InInt32Range(value)) {
-      throw std::out_of_range("logger max_files provided value is not in range [1,INT32_MAX] - " +
-                              std::to_string(value));
-    }
-    logger.maxFiles = value;
-  }
-
-  const fs::path loggingDir = Resolve(directory, ElementText(logging, "path"));
+  const fs::path loggingDir = ResolveRelative(directory, ElementText(logging, "path"));
   std::error_code error;
   if (!fs::is_directory(loggingDir, error)) {
     throw std::runtime_error("provided logger path doesn't exist - " + loggingDir.string());
