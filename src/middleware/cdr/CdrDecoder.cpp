@@ -173,7 +173,7 @@ void CdrDecoder::DecodeArray(const DataLayout& layout, std::byte* value, CdrRead
 void CdrDecoder::DecodeElements(const DataLayout& element, std::byte* first, uint32_t count,
                                 CdrReader& reader, uint32_t depth) const {
     if (count == 0) return;
-    if (element.bulkElements) {
+    if (element.IsBulkCopyable()) {
         // Memory image equals wire image: one copy, then fix the byte order.
         const uint32_t size = element.wireSize;
         reader.Align(size);

@@ -107,7 +107,7 @@ void CdrEncoder::EncodeWString(const std::byte* value, CdrWriter& writer) const 
 void CdrEncoder::EncodeElements(const DataLayout& element, const std::byte* first, uint32_t count,
                                 CdrWriter& writer) const {
     if (count == 0) return;
-    if (element.bulkElements) {
+    if (element.IsBulkCopyable()) {
         const uint32_t size = element.wireSize;
         writer.Align(size);
         const size_t at = writer.position();
@@ -211,9 +211,9 @@ void CdrEncoder::EncodeParameter(const DataLayout* layout, uint32_t id, bool mus
     writer.Align(4);
     const uint16_t flags = mustUnderstand ? kPidMustUnderstand : 0;
     const size_t headerAt = writer.position();
-    writer.Write(static_cast<uint16_t>(flags | (id < 0x3f00 ? id : kPidExtended)));
-    writer.Write(uint16_t{0});
     const bool extended = id >= 0x3f00;
+    writer.Write(static_cast<uint16_t>(flags | (extended ? kPidExtended : id)));
+    writer.Write(uint16_t{extended ? 8 : 0});
     if (extended) {
         writer.Write(id);
         writer.Write(uint32_t{0});

@@ -52,7 +52,6 @@ void BuildCollection(DataLayout& l, const DynamicType& type) {
     const DataLayout& element = LayoutOf(type.content_type());
     l.element = &element;
     l.stride = AlignUp(element.size, element.align);
-    l.bulkElements = element.shape <= Shape::CHAR16 && element.shape != Shape::BOOLEAN;
     if (type.kind() == TypeKind::SEQUENCE) {
         l.shape = Shape::SEQUENCE;
         l.bound = type.bound();

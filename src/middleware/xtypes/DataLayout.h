@@ -77,8 +77,6 @@ public:
     uint32_t stride = 0;
     uint32_t count = 0;   // array: total element count
     uint32_t bound = 0;   // string, sequence: 0 = unbounded
-    // Primitive elements whose memory image equals their wire image (modulo byte order).
-    bool bulkElements = false;
 
     // Structures and unions.
     std::vector<FieldLayout> fields;
@@ -95,6 +93,9 @@ public:
     // the default case).
     int64_t DiscriminatorFor(int32_t caseIndex) const;
     bool IsPrimitiveLike() const { return shape <= Shape::BITSET; }
+    // A primitive whose memory image equals its wire image (modulo byte order), so runs of
+    // them are copied at once.
+    bool IsBulkCopyable() const { return shape <= Shape::CHAR16 && shape != Shape::BOOLEAN; }
 
 private:
     static std::unique_ptr<DataLayout> BuildShape(const DynamicType& resolvedType);
