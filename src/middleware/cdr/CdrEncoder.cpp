@@ -213,7 +213,7 @@ void CdrEncoder::EncodeParameter(const DataLayout* layout, uint32_t id, bool mus
     const size_t headerAt = writer.position();
     const bool extended = id >= 0x3f00;
     writer.Write(static_cast<uint16_t>(flags | (extended ? kPidExtended : id)));
-    writer.Write(uint16_t{extended ? 8 : 0});
+    writer.Write(static_cast<uint16_t>(extended ? 8 : 0));
     if (extended) {
         writer.Write(id);
         writer.Write(uint32_t{0});
