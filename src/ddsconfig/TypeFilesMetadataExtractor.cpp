@@ -100,10 +100,7 @@ TypeFilesMetadataExtractor::Handler TypeFilesMetadataExtractor::HandlerOf(const 
 }
 
 bool TypeFilesMetadataExtractor::for_each(pugi::xml_node& node) {
-  if (node.type() == pugi::node_comment) {
-    lastComment_ = node.value();
-    return true;
-  }
+  // Comments are read where they stand (XmlSourceText::DescriptionOf), not in walk order.
   if (node.type() != pugi::node_element) return true;
   // A module's scope ends where the walk comes back to its depth.
   while (!modules_.empty() && modules_.back().second >= depth()) modules_.pop_back();

@@ -59,7 +59,6 @@ class TypeFilesMetadataExtractor : public pugi::xml_tree_walker {
   const XmlSourceText& source_;
   std::vector<std::pair<std::string, int>> modules_;  // name, walker depth of its element
   bool inlineTypesOnly_ = false;                       // a <dds> document: only its <types>
-  std::string lastComment_;
 };
 
 }  // namespace Quorvel::ddsconfig

@@ -29,15 +29,43 @@ std::string_view Digits(const std::string& text) {
   return view;
 }
 
+// Decimal, or hexadecimal with "0x" (enumerator values and masks are often written so).
+template <typename Wide>
+auto ReadInteger(std::string_view digits) {
+  struct Result {
+    Wide value{};
+    const char* end;
+    std::errc error;
+  };
+  const bool negative = !digits.empty() && digits.front() == '-';
+  const std::string_view magnitude = negative ? digits.substr(1) : digits;
+  if (magnitude.size() > 2 && magnitude[0] == '0' && (magnitude[1] == 'x' || magnitude[1] == 'X')) {
+    std::make_unsigned_t<Wide> unsignedValue{};
+    const auto [end, error] = std::from_chars(magnitude.data() + 2,
+                                              magnitude.data() + magnitude.size(), unsignedValue, 16);
+    Result result{static_cast<Wide>(unsignedValue), end, error};
+    const auto limit = static_cast<std::make_unsigned_t<Wide>>(std::numeric_limits<Wide>::max());
+    if (error == std::errc() && (negative ? !std::is_signed_v<Wide> || unsignedValue > limit + 1u
+                                          : unsignedValue > limit))
+      result.error = std::errc::result_out_of_range;
+    if (negative && result.error == std::errc()) result.value = static_cast<Wide>(0 - unsignedValue);
+    return result;
+  }
+  Wide value{};
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return Result{value, end, error};
+}
+
 template <typename T>
 T ParseInteger(const std::string& text, const std::string& fieldName) {
   // Parse in the widest type of the same signedness, then narrow, so that the message tells
   // "out of range" apart from "not a number".
   using Wide = std::conditional_t<std::is_signed_v<T>, long long, unsigned long long>;
   const std::string_view digits = Digits(text);
-  Wide wide{};
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), wide);
-  if (error == std::errc::result_out_of_range ||
+  const auto [wide, end, error] = ReadInteger<Wide>(digits);
+  const bool negativeUnsigned = !std::is_signed_v<T> && digits.size() > 1 && digits[0] == '-' &&
+                                std::isdigit(static_cast<unsigned char>(digits[1]));
+  if (negativeUnsigned || error == std::errc::result_out_of_range ||
       (error == std::errc() && end == digits.data() + digits.size() &&
        (wide < static_cast<Wide>(std::numeric_limits<T>::min()) ||
         wide > static_cast<Wide>(std::numeric_limits<T>::max())))) {
@@ -135,6 +163,9 @@ char16_t InputToWideChar(const std::string& text, const std::string& fieldName) 
 
 bool IsNumber(const std::string& text) {
   const std::string_view digits = Digits(text);
+  if (const auto hex = ReadInteger<long long>(digits);
+      hex.error == std::errc() && hex.end == digits.data() + digits.size() && !digits.empty())
+    return true;
   double value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   return !digits.empty() && error != std::errc::invalid_argument &&

@@ -117,7 +117,16 @@ TEST(ValueConverters, IntegersAreReadStrictly) {
       EXPECT_EQ(e.what(), failure.expectedError);
     }
   }
-  EXPECT_THROW(values::InputToValue<std::uint32_t>("-1", "f"), std::runtime_error);
+  EXPECT_EQ(values::InputToValue<std::int32_t>("0x7fffffff", "f"), INT32_MAX);
+  EXPECT_EQ(values::InputToValue<std::int8_t>("-0x80", "f"), -128);
+  EXPECT_THROW(values::InputToValue<std::int8_t>("0x80", "f"), std::runtime_error);
+  EXPECT_THROW(values::InputToValue<std::uint8_t>("0x", "f"), std::runtime_error);
+  try {
+    values::InputToValue<std::uint32_t>("-1", "f");
+    ADD_FAILURE();
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Erroneous value '-1' provided for field 'f' Error = out of range [0, 4294967295]");
+  }
 }
 
 TEST(ValueConverters, FloatsBooleansAndCharacters) {
@@ -143,7 +152,9 @@ TEST(ValueConverters, FloatsBooleansAndCharacters) {
   EXPECT_EQ(values::InputToWideChar("\xe2\x82\xac", "w"), u'\u20ac');
   EXPECT_THROW(values::InputToWideChar("\xf0\x9f\x98\x80", "w"), std::runtime_error);
   EXPECT_TRUE(values::IsNumber("-1.5e3"));
+  EXPECT_TRUE(values::IsNumber("0x1F"));
   EXPECT_FALSE(values::IsNumber("inf"));
+  EXPECT_FALSE(values::IsNumber("0x"));
   EXPECT_FALSE(values::IsNumber("MAX_SPEED"));
 }
 

@@ -82,7 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "error at line 6 : Element 'data_reader': The attribute 'topic_ref' is "
                   "required but missing."},
         Rejection{"profile_bad_inline_types.xml", DDSFileType::PROFILE_FILE,
-                  "error at line 6 : Element 'field': This element is not expected."}));
+                  "error at line 6 : Element 'field': This element is not expected."}),
+    [](const ::testing::TestParamInfo<Rejection>& info) {
+      return fs::path(info.param.file).stem().string();
+    });
 
 TEST(SchemaValidation, DocumentOfTheOtherKindIsRejectedAtItsRoot) {
   const auto asTypes = ValidateDDSXml(DdsConfigData("valid/fleet_profiles.xml"), DDSFileType::TYPE_FILE);

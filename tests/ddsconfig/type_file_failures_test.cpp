@@ -97,7 +97,11 @@ std::vector<Failure> Failures() {
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryMessage, TypeFileFailure, ::testing::ValuesIn(Failures()));
+std::string FailureName(const ::testing::TestParamInfo<Failure>& info) {
+  return fs::path(info.param.files.back()).stem().string();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMessage, TypeFileFailure, ::testing::ValuesIn(Failures()), FailureName);
 
 TEST(TypeFileFailure, IncludeWithoutFileOnlyWarns) {
   TypeFileMetadata metadata;
