@@ -1,7 +1,7 @@
 # Cyclone decodes every committed golden payload back to exactly the committed values and key
 # hash. Values are compared after CMake re-serializes both sides, which keeps -0.0 apart from 0.
-# Each payload cut in half, and each payload read as an unrelated type, must be refused, so
-# that a pass means Cyclone really checked it.
+# Each payload cut in half, and each payload (but all-zero ones) read as an unrelated type,
+# must be refused, so that a pass means Cyclone really checked it.
 # Evolution.json: each listed payload, read as the other version of its type, gives the
 # recorded values.
 #   cmake -DPEER=<rich_peer> -DGOLDEN_DIR=<dir> -DWORK_DIR=<dir> -P CheckGoldenRoundTrip.cmake
@@ -64,6 +64,11 @@ foreach(document IN LISTS documents)
   foreach(index RANGE ${last})
     string(JSON name GET "${golden}" samples ${index} name)
     string(JSON keyhash GET "${golden}" samples ${index} keyhash)
+    string(JSON keyhash_xcdr1 ERROR_VARIABLE no_xcdr1_hash
+           GET "${golden}" samples ${index} keyhash_xcdr1)
+    if(no_xcdr1_hash)
+      set(keyhash_xcdr1 ${keyhash})
+    endif()
     string(JSON value GET "${golden}" samples ${index} value)
     file(GLOB encodings RELATIVE ${GOLDEN_DIR} ${GOLDEN_DIR}/${name}.xcdr*.bin)
     if(NOT encodings)
@@ -71,7 +76,11 @@ foreach(document IN LISTS documents)
     endif()
     foreach(payload IN LISTS encodings)
       list(APPEND checked ${payload})
-      expect_decoding(${payload} ${type} ${payload} ${keyhash} "${value}")
+      if(payload MATCHES "\\.xcdr1")
+        expect_decoding(${payload} ${type} ${payload} ${keyhash_xcdr1} "${value}")
+      else()
+        expect_decoding(${payload} ${type} ${payload} ${keyhash} "${value}")
+      endif()
       file(SIZE ${GOLDEN_DIR}/${payload} size)
       math(EXPR half "${size} / 2")
       execute_process(COMMAND head -c ${half} ${GOLDEN_DIR}/${payload}
@@ -81,8 +90,9 @@ foreach(document IN LISTS documents)
       if(status EQUAL 0)
         list(APPEND failures "${payload}: Cyclone accepted the payload cut to ${half} bytes")
       endif()
+      # Zero bytes make a valid sample of many types, so the *_zero samples prove nothing here.
       foreach(other IN LISTS types)
-        if(other STREQUAL type OR "${type}>${other}" IN_LIST related)
+        if(other STREQUAL type OR "${type}>${other}" IN_LIST related OR name MATCHES "_zero$")
           continue()
         endif()
         execute_process(COMMAND ${PEER} read ${other} ${GOLDEN_DIR}/${payload}

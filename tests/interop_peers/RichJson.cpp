@@ -135,6 +135,47 @@ Json FlagChoiceJson(const Rich_FlagChoice& choice) {
   return result;
 }
 
+Json Int8ChoiceJson(const Rich_Int8Choice& choice) {
+  Json result = UnionJson(choice._d);
+  switch (choice._d) {
+    case 1:
+    case 2: result["small_value"] = choice._u.small_value; break;
+    case 127: result["max_value"] = choice._u.max_value; break;
+    default: result["other"] = choice._u.other; break;
+  }
+  return result;
+}
+
+Json UInt8ChoiceJson(const Rich_UInt8Choice& choice) {
+  Json result = UnionJson(choice._d);
+  if (choice._d == 200) {
+    result["text"] = TextJson(choice._u.text);
+  } else {
+    result["other"] = choice._u.other;
+  }
+  return result;
+}
+
+Json UShortChoiceJson(const Rich_UShortChoice& choice) {
+  Json result = UnionJson(choice._d);
+  if (choice._d == 65535) {
+    result["top"] = choice._u.top;
+  } else {
+    result["other"] = CharJson(choice._u.other);
+  }
+  return result;
+}
+
+Json ULongChoiceJson(const Rich_ULongChoice& choice) {
+  Json result = UnionJson(choice._d);
+  if (choice._d == 70000) {
+    result["big"] = choice._u.big;
+  } else {
+    result["other"] = choice._u.other;
+  }
+  return result;
+}
+
 Json SettingsJson(const Rich_Settings& settings) {
   Json result = Json::object();
   result["mode"] = settings.mode;
@@ -228,6 +269,22 @@ Json FinalAllJson(const Rich_FinalAll& s) {
       {"octet_choice", OctetChoiceJson(s.octet_choice)},
       {"char_choice", CharChoiceJson(s.char_choice)},
       {"flag_choice", FlagChoiceJson(s.flag_choice)}};
+}
+
+Json ExtrasJson(const Rich_Extras& s) {
+  return Json{{"slot", s.slot},
+              {"lane", s.lane},
+              {"serial", s.serial},
+              {"permissions", s.permissions},
+              {"channel_mask", s.channel_mask},
+              {"feature_set", s.feature_set},
+              {"wide", s.wide},
+              {"access_log", SequenceJson(s.access_log, kPlain)},
+              {"feature_rows", ArrayJson(s.feature_rows, kPlain)},
+              {"int8_choice", Int8ChoiceJson(s.int8_choice)},
+              {"uint8_choice", UInt8ChoiceJson(s.uint8_choice)},
+              {"ushort_choice", UShortChoiceJson(s.ushort_choice)},
+              {"ulong_choice", ULongChoiceJson(s.ulong_choice)}};
 }
 
 Json AppendableRecordJson(const Rich_AppendableRecord& s) {

@@ -22,6 +22,7 @@ std::vector<NamedSample> CollectSamples(MakeSample... makeSample) {
 // Fixed, deterministic samples of each top-level type: zeroes, extremes of every kind, empty
 // and full sequences, every union branch including the default one, optionals set and unset.
 std::vector<NamedSample> FinalAllSamples();
+std::vector<NamedSample> ExtrasSamples();
 std::vector<NamedSample> AppendableRecordSamples();
 std::vector<NamedSample> MutableRecordSamples();
 // The other versions of the last two types (module RichEvolved).

@@ -20,6 +20,7 @@ const std::vector<RichType>& RichTypes() {
   static const std::vector<RichType> types{
       {"FinalAll", Rich_FinalAll_desc, &FinalAllSamples,
        &ErasedJson<Rich_FinalAll, &FinalAllJson>, true},
+      {"Extras", Rich_Extras_desc, &ExtrasSamples, &ErasedJson<Rich_Extras, &ExtrasJson>, true},
       {"AppendableRecord", Rich_AppendableRecord_desc, &AppendableRecordSamples,
        &ErasedJson<Rich_AppendableRecord, &AppendableRecordJson>, false},
       {"MutableRecord", Rich_MutableRecord_desc, &MutableRecordSamples,
