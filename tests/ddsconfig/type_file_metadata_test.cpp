@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -170,6 +171,40 @@ TEST(TypeFileWalk, Ros2ConstantsNeedTheOption) {
   const DDSXmlMetadata& level = ros2.members.at("diag_msgs::msg::Status::level");
   EXPECT_EQ(level.defaultValue, "0");
   EXPECT_EQ(level.max, "2");
+}
+
+}  // namespace
+}  // namespace Quorvel::ddsconfig
+
+namespace Quorvel::ddsconfig {
+namespace {
+
+// The type library that the type reader loads must also pass the metadata walker, whatever
+// the order in which a directory walk hands its files over. The walker enforces annotation
+// rules that the reader does not (ranges, no default on an optional member): those are the
+// only failures allowed here.
+TEST(TypeFileWalk, UnderstandsTheSharedTypeLibraryInDirectoryOrder) {
+  const fs::path root = fs::path(VELTRANE_TEST_DATA_DIR) / "types";
+  TypeFileMetadata metadata;
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".xml" ||
+        entry.path().string().find("/broken/") != std::string::npos)
+      continue;
+    ++files;
+    try {
+      ExtractTypeFilesInfo({entry.path(), root}, metadata);
+    } catch (const std::runtime_error& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(" min / max / defaultValue attributes are not in range"),
+                std::string::npos) << message;
+      std::cout << "annotation rule broken in the shared library: " << message << "\n";
+    }
+  }
+  EXPECT_NO_THROW(FinishTypeFilesInfo(metadata));
+  EXPECT_GE(files, 5u);
+  EXPECT_FALSE(metadata.typesBasicInfo.empty());
+  EXPECT_EQ(metadata.walkedFiles.size(), files);
 }
 
 }  // namespace
