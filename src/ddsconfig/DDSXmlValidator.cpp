@@ -40,6 +40,10 @@ const EmbeddedSchemas& Schemas() {
 constexpr std::string_view kRootName[] = {"types", "dds"};
 constexpr const char* kValidationFailure = "An error occurred while validating the XML document";
 
+bool NameIs(const xmlNode* node, std::string_view name) {
+  return std::string_view(reinterpret_cast<const char*>(node->name)) == name;
+}
+
 // Runs one validation step (whole document or one element) and folds its outcome into
 // `result`. Returns false when libxml2 failed internally.
 bool Fold(int outcome, XmlValidationResult& result) {
@@ -56,7 +60,7 @@ bool Fold(int outcome, XmlValidationResult& result) {
 bool ValidateInlineTypes(xmlDoc* doc, XmlValidationResult& result) {
   const xmlNode* root = xmlDocGetRootElement(doc);
   for (xmlNode* child = root->children; child != nullptr; child = child->next) {
-    if (child->type != XML_ELEMENT_NODE || std::string_view(reinterpret_cast<const char*>(child->name)) != "types") continue;
+    if (child->type != XML_ELEMENT_NODE || !NameIs(child, "types")) continue;
     const auto context = LibxmlUtils::NewValidationContext(Schemas().types.get(), result.errors);
     if (!Fold(xmlSchemaValidateOneElement(context.get(), child), result)) return false;
   }
@@ -74,8 +78,12 @@ XmlValidationResult ValidateDDSXml(const std::filesystem::path& file, DDSFileTyp
                                 XML_PARSE_NOWARNING));
   XmlValidationResult result;
   if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) {
-    if (const xmlError* error = xmlGetLastError(); error != nullptr && error->message != nullptr)
-      LogDebug(file.string() + ":" + std::to_string(error->line) + ": " + error->message);
+    // The caller reports the lines, so the parser's reason travels with them.
+    if (const xmlError* error = xmlGetLastError(); error != nullptr && error->message != nullptr) {
+      std::string message = error->message;
+      while (!message.empty() && message.back() == '\n') message.pop_back();
+      result.errors.push_back("error at line " + std::to_string(error->line) + " : " + message);
+    }
     LogError("Error: Failed to parse XML document:" + file.string());
     return result;
   }
@@ -86,7 +94,7 @@ XmlValidationResult ValidateDDSXml(const std::filesystem::path& file, DDSFileTyp
   // open content); only <dds> may be the document itself.
   const xmlNode* root = xmlDocGetRootElement(doc.get());
   const std::string_view expectedRoot = kRootName[profile ? 1 : 0];
-  if (std::string_view(reinterpret_cast<const char*>(root->name)) != expectedRoot) {
+  if (!NameIs(root, expectedRoot)) {
     result.valid = false;
     result.errors.push_back("error at line " + std::to_string(xmlGetLineNo(root)) +
                             " : root element must be <" + std::string(expectedRoot) + ">");

@@ -104,7 +104,9 @@ TEST(SchemaValidation, NotWellFormedFileFailsBeforeTheSchema) {
   const fs::path file = DdsConfigData("broken/not_well_formed.xml");
   const auto result = ValidateDDSXml(file, DDSFileType::TYPE_FILE);
   EXPECT_FALSE(result.valid);
-  EXPECT_TRUE(result.errors.empty());
+  ASSERT_FALSE(result.errors.empty());
+  EXPECT_EQ(result.errors.back(), "error at line 7 : Premature end of data in tag types line 2")
+      << Joined(result.errors);
   EXPECT_EQ(log.Count("Error: Failed to parse XML document:" + file.string()), 1u);
   EXPECT_EQ(log.Count("XML document is invalid according to the XSD schema"), 0u);
 }
