@@ -170,6 +170,8 @@ DynamicTypePtr TypeResolver::ElementType(const pugi::xml_node& node, const Defin
 }
 
 DynamicTypePtr TypeResolver::ComposeType(const pugi::xml_node& node, const DefinitionSite& site) {
+    // The type system has no map kind: reading the value type alone would mis-decode the data.
+    if (node.attribute("mapMaxLength")) site.Fail("Map members are not supported");
     DynamicTypePtr type = ElementType(node, site);
     if (const pugi::xml_attribute bound = node.attribute("sequenceMaxLength"))
         type = DynamicType::Sequence(std::move(type), ReadBound(bound, site));

@@ -79,6 +79,7 @@ TEST(XmlTypeReaderErrors, EachBrokenFileFailsWithItsMessage) {
          "'Broken::Huge' in $"},
         {"flag_beyond_bit_bound.xml",
          "Invalid definition (type Broken::Small: flag HIGH lies beyond the bit bound) of bitmask 'Broken::Small' in $"},
+        {"map_member.xml", "Map members are not supported for member 'by_name' of struct 'Broken::Directory' in $"},
         {"module_without_name.xml", "A <module> at file level has no valid name attribute in $"},
         {"not_types.xml", "File $ is not a DDS type document: its root element is <profiles>, not <types> or <dds>"},
         {"syntax_error.xml", "XML syntax error in $ at line 6, offset 139: Start-end tags mismatch"},
