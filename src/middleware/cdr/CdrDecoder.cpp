@@ -36,6 +36,13 @@ uint64_t ReadUnsigned(CdrReader& reader, uint32_t size) {
     }
 }
 
+template <size_t N>
+void CopyAligned(std::byte* value, CdrReader& reader) {
+    reader.Align(N);
+    std::memcpy(value, reader.Take(N), N);
+    if (reader.swap()) SwapInPlace(value, N);
+}
+
 const FieldLayout* FindField(const DataLayout& layout, uint32_t id) {
     for (const FieldLayout& f : layout.fields)
         if (f.id == id) return &f;
@@ -89,13 +96,15 @@ void CdrDecoder::DecodePrimitive(const DataLayout& layout, std::byte* value, Cdr
             std::memcpy(value, &v, 8);
             return;
         }
-        default: {
-            const uint32_t size = layout.wireSize;
-            reader.Align(size);
-            std::memcpy(value, reader.Take(size), size);
-            if (reader.swap()) SwapInPlace(value, size);
-            return;
-        }
+        default:
+            // Constant sizes, so each copy compiles to a single load and store.
+            switch (layout.wireSize) {
+                case 1: std::memcpy(value, reader.Take(1), 1); return;
+                case 2: CopyAligned<2>(value, reader); return;
+                case 4: CopyAligned<4>(value, reader); return;
+                case 8: CopyAligned<8>(value, reader); return;
+                default: CopyAligned<16>(value, reader); return;
+            }
     }
 }
 
@@ -182,6 +191,7 @@ void CdrDecoder::DecodeElements(const DataLayout& element, std::byte* first, uin
         if (reader.swap()) SwapEach(first, size, count);
         return;
     }
+    if (element.flat && DecodeFlatElements(element, first, count, reader)) return;
     const uint32_t stride = element.size;
     for (uint32_t i = 0; i < count; ++i) DecodeValue(element, first + size_t{i} * stride, reader, depth);
 }
@@ -205,22 +215,52 @@ void CdrDecoder::DecodeStructure(const DataLayout& layout, std::byte* value, Cdr
 
 void CdrDecoder::DecodeMembersInOrder(const DataLayout& layout, std::byte* value, CdrReader& reader,
                                       uint32_t depth, bool mayEndEarly) const {
-    const auto& fields = layout.fields;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        const FieldLayout& f = fields[i];
+    const FieldLayout* const end = layout.fields.data() + layout.fields.size();
+    for (const FieldLayout* f = layout.fields.data(); f != end; ++f) {
         if (mayEndEarly && reader.remaining() == 0) {
             // A sample from an older writer: the members it does not know keep their defaults.
-            for (; i < fields.size(); ++i) {
-                if (fields[i].optional) value[fields[i].presenceOffset] = std::byte{0};
-                xtypes::lifetime::Clear(*fields[i].layout, value + fields[i].offset);
+            for (; f != end; ++f) {
+                if (f->optional) value[f->presenceOffset] = std::byte{0};
+                xtypes::lifetime::Clear(*f->layout, value + f->offset);
             }
             return;
         }
-        if (f.optional)
-            DecodeOptional(f, value, reader, depth);
-        else
-            DecodeValue(*f.layout, value + f.offset, reader, depth);
+        if (f->runCount > 1 && DecodeRun(f, value, reader)) {
+            f += f->runCount - 1;
+        } else if (f->optional) {
+            DecodeOptional(*f, value, reader, depth);
+        } else {
+            DecodeValue(*f->layout, value + f->offset, reader, depth);
+        }
     }
+}
+
+bool CdrDecoder::DecodeFlatElements(const DataLayout& element, std::byte* first, uint32_t count,
+                                    CdrReader& reader) const {
+    const FieldLayout& head = element.fields.front();
+    const bool unframed = element.extensibility == Extensibility::FINAL ||
+                          (!xcdr2_ && element.extensibility == Extensibility::APPENDABLE);
+    if (!unframed || (xcdr2_ && !head.runXcdr2)) return false;
+    reader.Align(head.layout->wireSize);
+    if (reader.relative() % head.runAlign != 0) return false;
+    const size_t bytes = size_t{count} * element.size;
+    std::memcpy(first, reader.Take(bytes), bytes);
+    if (reader.swap())
+        for (uint32_t e = 0; e < count; ++e)
+            for (const FieldLayout& f : element.fields)
+                SwapInPlace(first + size_t{e} * element.size + f.offset, f.layout->wireSize);
+    return true;
+}
+
+bool CdrDecoder::DecodeRun(const FieldLayout* head, std::byte* value, CdrReader& reader) const {
+    if (xcdr2_ && !head->runXcdr2) return false;
+    reader.Align(head->layout->wireSize);
+    if ((reader.relative() - head->offset) % head->runAlign != 0) return false;
+    std::memcpy(value + head->offset, reader.Take(head->runBytes), head->runBytes);
+    if (reader.swap())
+        for (const FieldLayout* f = head; f != head + head->runCount; ++f)
+            SwapInPlace(value + f->offset, f->layout->wireSize);
+    return true;
 }
 
 void CdrDecoder::DecodeOptional(const FieldLayout& field, std::byte* owner, CdrReader& reader,

@@ -44,6 +44,11 @@ private:
                               CdrReader& reader, uint32_t depth, bool mayEndEarly) const;
     void DecodeMutableMembers(const xtypes::DataLayout& layout, std::byte* value,
                               CdrReader& reader, uint32_t depth) const;
+    // Copies a run of members at once when wire and memory images agree; false otherwise.
+    bool DecodeRun(const xtypes::FieldLayout* head, std::byte* value, CdrReader& reader) const;
+    // Arrays and sequences of flat structures as one block, when the images agree.
+    bool DecodeFlatElements(const xtypes::DataLayout& element, std::byte* first, uint32_t count,
+                            CdrReader& reader) const;
     void DecodeOptional(const xtypes::FieldLayout& field, std::byte* owner, CdrReader& reader,
                         uint32_t depth) const;
     // Calls visit(header, body) for every member of a parameter list (XCDR1) or of an

@@ -145,7 +145,13 @@ void CdrEncoder::EncodeStructure(const DataLayout& layout, const std::byte* valu
 
 void CdrEncoder::EncodeMembersInOrder(const DataLayout& layout, const std::byte* value,
                                       CdrWriter& writer) const {
-    for (const FieldLayout& f : layout.fields) {
+    const FieldLayout* const end = layout.fields.data() + layout.fields.size();
+    for (const FieldLayout* run = layout.fields.data(); run != end; ++run) {
+        if (run->runCount > 1 && EncodeRun(run, value, writer)) {
+            run += run->runCount - 1;
+            continue;
+        }
+        const FieldLayout& f = *run;
         if (!f.optional) {
             EncodeValue(*f.layout, value + f.offset, writer);
             continue;
@@ -158,6 +164,24 @@ void CdrEncoder::EncodeMembersInOrder(const DataLayout& layout, const std::byte*
             EncodeParameter(present ? f.layout : nullptr, f.id, false, value + f.offset, writer);
         }
     }
+}
+
+bool CdrEncoder::EncodeRun(const FieldLayout* head, const std::byte* value, CdrWriter& writer) const {
+    if (xcdr2_ && !head->runXcdr2) return false;
+    writer.Align(head->layout->wireSize);
+    if ((writer.relative() - head->offset) % head->runAlign != 0) return false;
+    const size_t at = writer.position();
+    writer.WriteBytes(value + head->offset, head->runBytes);
+    // Memory padding inside the run goes out as zeros.
+    uint8_t* out = writer.buffer().data() + at;
+    uint32_t covered = 0;
+    for (const FieldLayout* f = head; f != head + head->runCount; ++f) {
+        const uint32_t relative = f->offset - head->offset;
+        std::memset(out + covered, 0, relative - covered);
+        if (writer.swap()) SwapInPlace(out + relative, f->layout->wireSize);
+        covered = relative + f->layout->wireSize;
+    }
+    return true;
 }
 
 void CdrEncoder::EncodeMutableMembers(const DataLayout& layout, const std::byte* value,

@@ -34,6 +34,8 @@ private:
                         CdrWriter& writer) const;
     void EncodeCollection(const xtypes::DataLayout& layout, const std::byte* value, CdrWriter& writer) const;
     void EncodeStructure(const xtypes::DataLayout& layout, const std::byte* value, CdrWriter& writer) const;
+    // A run of members copied at once when wire and memory images agree; false otherwise.
+    bool EncodeRun(const xtypes::FieldLayout* head, const std::byte* value, CdrWriter& writer) const;
     void EncodeMutableMembers(const xtypes::DataLayout& layout, const std::byte* value,
                               CdrWriter& writer) const;
     void EncodeUnion(const xtypes::DataLayout& layout, const std::byte* value, CdrWriter& writer) const;

@@ -23,6 +23,8 @@ public:
         : data_(data), pos_(begin), end_(size), origin_(begin), swap_(swap), maxAlign_(maxAlign) {}
 
     size_t offset() const { return pos_; }
+    // Position relative to the alignment origin.
+    size_t relative() const { return pos_ - origin_; }
     size_t remaining() const { return end_ - pos_; }
     bool swap() const { return swap_; }
     uint32_t maxAlign() const { return maxAlign_; }

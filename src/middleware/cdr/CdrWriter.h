@@ -19,6 +19,7 @@ public:
         : out_(out), origin_(out.size()), swap_(swap), maxAlign_(maxAlign) {}
 
     size_t position() const { return out_.size(); }
+    size_t relative() const { return out_.size() - origin_; }
     bool swap() const { return swap_; }
     uint32_t maxAlign() const { return maxAlign_; }
     size_t origin() const { return origin_; }

@@ -87,10 +87,39 @@ uint32_t PlaceFields(DataLayout& l, const std::vector<Member>& members, uint32_t
     return offset;
 }
 
+bool InRun(const FieldLayout& f) { return !f.optional && f.layout->IsBulkCopyable(); }
+
+// Marks the start of every run of two or more bulk-copyable members.
+void FindRuns(DataLayout& l) {
+    auto& fields = l.fields;
+    for (size_t start = 0; start < fields.size();) {
+        size_t end = start;
+        while (end < fields.size() && InRun(fields[end])) ++end;
+        if (end - start >= 2) {
+            FieldLayout& head = fields[start];
+            head.runCount = static_cast<uint32_t>(end - start);
+            const FieldLayout& last = fields[end - 1];
+            head.runBytes = last.offset + last.layout->size - head.offset;
+            head.runXcdr2 = true;
+            for (size_t i = start; i < end; ++i) {
+                head.runAlign = std::max(head.runAlign, fields[i].layout->align);
+                // Memory pads an 8-byte value to 8 where XCDR2 pads it to 4 only.
+                const uint32_t previousEnd = i == start ? fields[i].offset
+                                                        : fields[i - 1].offset + fields[i - 1].layout->size;
+                if (fields[i].layout->align == 8 && fields[i].offset - previousEnd >= 4) head.runXcdr2 = false;
+            }
+        }
+        start = end == start ? start + 1 : end;
+    }
+}
+
 void BuildStructure(DataLayout& l, const DynamicType& type) {
     l.shape = Shape::STRUCTURE;
     l.extensibility = type.extensibility();
     l.size = AlignUp(PlaceFields(l, type.all_members(), 0), l.align);
+    FindRuns(l);
+    l.flat = !l.fields.empty() && l.fields.front().runCount == l.fields.size() &&
+             l.fields.front().runBytes == l.size;
     if (l.size == 0) l.size = 1;  // an empty structure still has an address
 }
 

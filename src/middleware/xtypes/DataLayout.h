@@ -44,6 +44,14 @@ struct FieldLayout {
     uint32_t id = 0;
     bool optional = false;
     bool key = false;
+    // Run of bulk-copyable members starting here (structures only; 0 or 1: no run): their
+    // memory image from `offset` equals their wire image when the wire position agrees with
+    // `offset` modulo `runAlign`, so the codec copies `runBytes` at once. `runXcdr2` tells
+    // whether that also holds under XCDR2's 4-byte maximum alignment.
+    uint32_t runCount = 0;
+    uint32_t runBytes = 0;
+    uint32_t runAlign = 1;
+    bool runXcdr2 = false;
 };
 
 struct CaseLabel {
@@ -81,6 +89,9 @@ public:
     // Structures and unions.
     std::vector<FieldLayout> fields;
     Extensibility extensibility = Extensibility::FINAL;
+    // Structures whose members form one run filling the whole value (Point {x, y, z}): arrays
+    // and sequences of them are copied as one block.
+    bool flat = false;
     // Unions.
     const DataLayout* discriminator = nullptr;
     std::vector<CaseLabel> labels;  // sorted by value

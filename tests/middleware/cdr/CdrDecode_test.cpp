@@ -57,6 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Padding option bits set to garbage are ignored.
         Case_{"options ignored", AlignProbe(Extensibility::FINAL),
               "0007 ffff  41 000000  000000000000f03f  0500 0000", R"({"c":"A","d":1,"s":5})"},
+        // A run of members whose wire position disagrees with memory (after a string) is
+        // decoded member by member.
+        Case_{"run after a string", DynamicType::Structure("R", {M("c", Prim(TypeKind::CHAR8)), M("s", DynamicType::String()),
+                                                                 M("a", Prim(TypeKind::INT16)), M("b", Prim(TypeKind::INT32))},
+                                                             Extensibility::FINAL),
+              "0001 0000  41 000000  02000000 7800  0500  07000000", R"({"c":"A","s":"x","a":5,"b":7})"},
         // XCDR1 optional: parameter header (id 5, length 4) aligned to 4, then the value; an
         // absent one is a header of length 0.
         Case_{"XCDR1 optional present", OptionalProbe(Extensibility::FINAL),
