@@ -38,7 +38,7 @@ TEST_P(AnnotatedPayload, DecodesToTheExpectedValues) {
     const Case_& c = GetParam();
     DynamicData sample(c.type);
     cdr::from_cdr_buffer(sample, Hex(c.hex));
-    EXPECT_EQ(ToText(sample), c.expected) << c.what;
+    EXPECT_TRUE(JsonEq(ToText(sample), c.expected)) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case_{"XCDR1 arrays", DynamicType::Structure("A", {M("g", DynamicType::Array(Prim(TypeKind::INT16), {2, 2})),
                                                           M("n", DynamicType::Array(DynamicType::String(), {2}))},
                                                       Extensibility::FINAL),
-              "0000 0000  0001 0002 0003 0004  00000002 6100 0000  00000002 6200", R"({"g":[1,2,3,4],"n":["a","b"]})"},
+              "0000 0000  0001 0002 0003 0004  00000002 6100 0000  00000002 6200", R"({"g":[[1,2],[3,4]],"n":["a","b"]})"},
         // Union on an enum discriminator; a value no label names selects the default case.
         Case_{"union enum label", DynamicType::Structure("U", {M("u", ChoiceUnion())}, Extensibility::FINAL),
               "0001 0000  00000000 2a000000", R"({"u":{"discriminator":0,"count":42}})"},

@@ -106,7 +106,7 @@ TEST(AppendableEvolution, NewerWriterExtraMembersAreSkipped) {
         newer.value<int32_t>("tail", -1);
         DynamicData older(outerV1);
         cdr::from_cdr_buffer(older, cdr::to_cdr_buffer(newer, {version, ByteOrder::BIG}));
-        EXPECT_EQ(ToText(older), R"({"e":{"a":5,"b":"bee"},"tail":-1})");
+        EXPECT_TRUE(JsonEq(ToText(older), R"({"e":{"a":5,"b":"bee"},"tail":-1})"));
     }
 }
 
@@ -119,7 +119,7 @@ TEST(AppendableEvolution, OlderWriterMissingMembersTakeDefaults) {
         newer.value<int32_t>("d", 2);  // stale values the decode must reset
         newer.loan_value("c").set_length(3);
         cdr::from_cdr_buffer(newer, cdr::to_cdr_buffer(older, {version, ByteOrder::LITTLE}));
-        EXPECT_EQ(ToText(newer), R"({"a":5,"b":"bee","c":[],"d":0})");
+        EXPECT_TRUE(JsonEq(ToText(newer), R"({"a":5,"b":"bee","c":[],"d":0})"));
     }
 }
 
@@ -133,7 +133,7 @@ TEST(MutableMembers, ReorderedAndUnknownMembersXcdr2) {
     const auto bytes = Hex("000b 0000  18000000  02000010 0201 0000  63000020 aaaaaaaa  01000020 44332211");
     DynamicData sample(type);
     cdr::from_cdr_buffer(sample, bytes);
-    EXPECT_EQ(ToText(sample), R"({"a":287454020,"b":258})");
+    EXPECT_TRUE(JsonEq(ToText(sample), R"({"a":287454020,"b":258})"));
     EXPECT_FALSE(sample.member_exists("c"));
 
     auto mustUnderstand = bytes;
@@ -150,7 +150,7 @@ TEST(MutableMembers, ParameterListWithExtendedIdXcdr1) {
                            "0022 0004 ffffffff  0001 0004 00000007  3f02 0000");
     DynamicData sample(type);
     cdr::from_cdr_buffer(sample, bytes);
-    EXPECT_EQ(ToText(sample), R"({"a":7,"big":1})");
+    EXPECT_TRUE(JsonEq(ToText(sample), R"({"a":7,"big":1})"));
     DynamicData again(type);
     cdr::from_cdr_buffer(again, cdr::to_cdr_buffer(sample, {CdrVersion::XCDR1, ByteOrder::BIG}));
     EXPECT_EQ(ToText(again), ToText(sample));
@@ -176,7 +176,7 @@ TEST(MutableMembers, EveryLengthCode) {
         "70000008 00000001 000000000000000c");       // LC7 id8: 1 long long
     DynamicData sample(type);
     cdr::from_cdr_buffer(sample, bytes);
-    EXPECT_EQ(ToText(sample), R"({"o":5,"s":6,"l":7,"d":8,"t":"i","p":{"x":1,"y":2},"q":[10,11],"r":[12]})");
+    EXPECT_TRUE(JsonEq(ToText(sample), R"({"o":5,"s":6,"l":7,"d":8,"t":"i","p":{"x":1,"y":2},"q":[10,11],"r":[12]})"));
 }
 
 TEST(UnionRoundTrip, EveryDiscriminatorKindAndTheDefaultCase) {

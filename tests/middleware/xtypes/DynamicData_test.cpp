@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <nlohmann/json.hpp>
 
 namespace Quorvel::xtypes {
 namespace {
+
+::testing::AssertionResult JsonEq(const std::string& actual, const std::string& expected) {
+    if (nlohmann::json::parse(actual) == nlohmann::json::parse(expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\n  actual:   " << actual << "\n  expected: " << expected;
+}
 
 DynamicTypePtr P(TypeKind kind) { return DynamicType::Primitive(kind); }
 
@@ -57,8 +62,8 @@ TEST(DynamicData, DefaultsFollowTheType) {
     DynamicData d(Sample());
     // Enumerations start at their first enumerator, unions at the default case, optional
     // members absent, sequences empty.
-    EXPECT_EQ(ToText(d), R"({"id":0,"level":5,"name":"","wname":"","wch":0,"big":0,"pos":{"x":0,"y":0},)"
-                         R"("shape":{"discriminator":0,"label":""},"list":[],"points":[],"grid":[0,0,0,0]})");
+    EXPECT_TRUE(JsonEq(ToText(d), R"({"id":0,"level":5,"name":"","wname":"","wch":0,"big":0,"pos":{"x":0,"y":0},)"
+                         R"("shape":{"discriminator":0,"label":""},"list":[],"points":[],"grid":[[0,0],[0,0]]})"));
     EXPECT_EQ(d.member_count(), 12u);
     EXPECT_FALSE(d.member_exists("maybe"));
     EXPECT_TRUE(d.member_exists(1u));
@@ -133,7 +138,7 @@ TEST(DynamicData, UnionSelectionFollowsWrites) {
     EXPECT_EQ(shape.discriminator_value(), 3);
     shape.discriminator_value(1);
     shape.discriminator_value(3);  // selecting the case again starts from its defaults
-    EXPECT_EQ(ToText(shape), R"({"discriminator":3,"corner":{"x":0,"y":0}})");
+    EXPECT_TRUE(JsonEq(ToText(shape), R"({"discriminator":3,"corner":{"x":0,"y":0}})"));
     shape.discriminator_value(77);  // no label: the default case
     EXPECT_EQ(shape.selected_member_index(), 3u);
 }
@@ -145,7 +150,7 @@ TEST(DynamicData, OptionalMembersAppearWhenWritten) {
     d.clear_optional_member(d.member_index("maybe"));
     EXPECT_FALSE(d.member_exists("maybe"));
     d.loan_value("maybe").value<double>("y", 2.0);  // present again, from defaults
-    EXPECT_EQ(ToText(d.loan_value("maybe")), R"({"x":0,"y":2})");
+    EXPECT_TRUE(JsonEq(ToText(d.loan_value("maybe")), R"({"x":0,"y":2})"));
     EXPECT_THROW(d.clear_optional_member(1u), std::runtime_error);
 }
 
@@ -160,10 +165,10 @@ TEST(DynamicData, SequencesGrowWithinTheirBound) {
     EXPECT_THROW(list.value<int32_t>(3u), std::runtime_error);  // past the length
     EXPECT_THROW(list.set_length(4), std::runtime_error);
     list.set_length(3);
-    EXPECT_EQ(ToText(list), "[0,20,0]");
+    EXPECT_TRUE(JsonEq(ToText(list), "[0,20,0]"));
     list.set_length(1);
     list.set_length(2);  // elements that come back hold defaults
-    EXPECT_EQ(ToText(list), "[0,0]");
+    EXPECT_TRUE(JsonEq(ToText(list), "[0,0]"));
 
     auto points = d.loan_value("points");
     for (uint32_t i = 1; i <= 50; ++i) points.loan_value(i).value<double>("y", i);
@@ -174,7 +179,7 @@ TEST(DynamicData, SequencesGrowWithinTheirBound) {
     EXPECT_EQ(grid.member_count(), 4u);
     grid.value<int16_t>(4u, 7);
     EXPECT_THROW(grid.value<int16_t>(5u, 1), std::runtime_error);
-    EXPECT_EQ(ToText(grid), "[0,0,0,7]");
+    EXPECT_TRUE(JsonEq(ToText(grid), "[[0,0],[0,7]]"));
 }
 
 TEST(DynamicData, CopiesAreDeepAndClearResets) {
@@ -186,7 +191,7 @@ TEST(DynamicData, CopiesAreDeepAndClearResets) {
     d.value<std::string>("name", "zz");
     d.loan_value("points").set_length(0);
     EXPECT_EQ(copy.value<std::string>("name"), "abc");
-    EXPECT_EQ(ToText(copy.loan_value("points")), R"([{"x":0,"y":0},{"x":3,"y":0}])");
+    EXPECT_TRUE(JsonEq(ToText(copy.loan_value("points")), R"([{"x":0,"y":0},{"x":3,"y":0}])"));
     DynamicData moved(std::move(copy));
     EXPECT_TRUE(moved.member_exists("maybe"));
     moved.clear_all_members();

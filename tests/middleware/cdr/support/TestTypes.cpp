@@ -178,3 +178,14 @@ void FillRich(xtypes::DynamicDataRef s, int seed, bool withOptionals) {
 }
 
 }  // namespace Quorvel::testing
+
+#include <nlohmann/json.hpp>
+
+namespace Quorvel::testing {
+
+::testing::AssertionResult JsonEq(const std::string& actual, const std::string& expected) {
+    if (nlohmann::json::parse(actual) == nlohmann::json::parse(expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\n  actual:   " << actual << "\n  expected: " << expected;
+}
+
+}  // namespace Quorvel::testing

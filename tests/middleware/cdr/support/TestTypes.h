@@ -52,3 +52,12 @@ namespace Quorvel::testing {
 void FillRich(xtypes::DynamicDataRef sample, int seed, bool withOptionals);
 
 }  // namespace Quorvel::testing
+
+#include <gtest/gtest.h>
+
+namespace Quorvel::testing {
+
+// Equal as parsed JSON (1 and 1.0 alike), with both texts in the failure message.
+::testing::AssertionResult JsonEq(const std::string& actual, const std::string& expected);
+
+}  // namespace Quorvel::testing
