@@ -8,13 +8,13 @@ namespace Quorvel::InteropPeers {
 
 // The peer's private domain: loopback only, no multicast, so it disturbs nobody's DDS.
 class CycloneDomain {
- public:
-  CycloneDomain();
-  dds_entity_t Participant() const { return participant_->Get(); }
+public:
+    CycloneDomain();
+    dds_entity_t Participant() const { return participant_->Get(); }
 
- private:
-  std::unique_ptr<CycloneEntity> domain_;
-  std::unique_ptr<CycloneEntity> participant_;
+private:
+    std::unique_ptr<CycloneEntity> domain_;
+    std::unique_ptr<CycloneEntity> participant_;
 };
 
 }  // namespace Quorvel::InteropPeers

@@ -9,11 +9,11 @@ namespace Quorvel::InteropPeers {
 
 DecodedSample DecodeWithCyclone(const CycloneDomain& domain, const RichType& type,
                                 const std::vector<uint8_t>& payload) {
-  CycloneCodec codec(domain.Participant(), type.descriptor, Representation::Xcdr2);
-  const std::vector<NamedSample> primers = type.makeSamples();
-  CycloneSample decoded(type.descriptor);
-  const auto keyHash = codec.Deserialize(payload, primers.front().sample, decoded);
-  return {Hex(keyHash), type.toJson(decoded.Get())};
+    CycloneCodec codec(domain.Participant(), type.descriptor, Representation::Xcdr2);
+    const std::vector<NamedSample> primers = type.makeSamples();
+    CycloneSample decoded(type.descriptor);
+    const auto keyHash = codec.Deserialize(payload, primers.front().sample, decoded);
+    return {Hex(keyHash), type.toJson(decoded.Get())};
 }
 
 }  // namespace Quorvel::InteropPeers

@@ -12,8 +12,8 @@ class CycloneDomain;
 struct RichType;
 
 struct DecodedSample {
-  std::string keyHash;  // 32 hex digits
-  nlohmann::ordered_json value;
+    std::string keyHash;  // 32 hex digits
+    nlohmann::ordered_json value;
 };
 
 // Cyclone's reading of `payload` as a sample of `type`, whoever wrote it and with whichever

@@ -16,36 +16,36 @@ namespace {
 using namespace Quorvel::InteropPeers;
 
 int Read(std::string_view typeName, const std::filesystem::path& file) {
-  const RichType& type = FindRichType(typeName);
-  const std::vector<uint8_t> payload = ReadFile(file);
-  const CycloneDomain domain;
-  const DecodedSample decoded = DecodeWithCyclone(domain, type, payload);
-  const nlohmann::ordered_json result{{"keyhash", decoded.keyHash}, {"value", decoded.value}};
-  std::cout << result.dump() << "\n";
-  return 0;
+    const RichType& type = FindRichType(typeName);
+    const std::vector<uint8_t> payload = ReadFile(file);
+    const CycloneDomain domain;
+    const DecodedSample decoded = DecodeWithCyclone(domain, type, payload);
+    const nlohmann::ordered_json result{{"keyhash", decoded.keyHash}, {"value", decoded.value}};
+    std::cout << result.dump() << "\n";
+    return 0;
 }
 
 int Usage() {
-  std::cerr << "usage: rich_peer write <outdir>\n"
-               "       rich_peer read <type> <file.bin>\n";
-  return 2;
+    std::cerr << "usage: rich_peer write <outdir>\n"
+                 "       rich_peer read <type> <file.bin>\n";
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  try {
-    if (args.size() == 2 && args[0] == "write") {
-      GoldenWriter(args[1]).WriteAll();
-      return 0;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (args.size() == 2 && args[0] == "write") {
+            GoldenWriter(args[1]).WriteAll();
+            return 0;
+        }
+        if (args.size() == 3 && args[0] == "read") {
+            return Read(args[1], args[2]);
+        }
+        return Usage();
+    } catch (const std::exception& error) {
+        std::cerr << "rich_peer: " << error.what() << "\n";
+        return 1;
     }
-    if (args.size() == 3 && args[0] == "read") {
-      return Read(args[1], args[2]);
-    }
-    return Usage();
-  } catch (const std::exception& error) {
-    std::cerr << "rich_peer: " << error.what() << "\n";
-    return 1;
-  }
 }

@@ -8,15 +8,15 @@
 namespace Quorvel::InteropPeers {
 
 struct NamedSample {
-  std::string name;
-  CycloneSample sample;
+    std::string name;
+    CycloneSample sample;
 };
 
 template <typename... MakeSample>
 std::vector<NamedSample> CollectSamples(MakeSample... makeSample) {
-  std::vector<NamedSample> samples;
-  (samples.push_back(makeSample()), ...);
-  return samples;
+    std::vector<NamedSample> samples;
+    (samples.push_back(makeSample()), ...);
+    return samples;
 }
 
 // Fixed, deterministic samples of each top-level type: zeroes, extremes of every kind, empty
