@@ -25,3 +25,7 @@ rm -rf "$golden_dir"
 mkdir -p "$golden_dir"
 cp "$staging"/* "$golden_dir"/
 echo "regenerated $(ls "$golden_dir" | wc -l) files in $golden_dir with $peer"
+
+# The new values must still fit the XML type files that the codec tests decode them with.
+cmake --build "$build_dir" --target veltrane_interop_peers_tests
+"$build_dir"/tests/interop_peers/veltrane_interop_peers_tests --gtest_brief=1
