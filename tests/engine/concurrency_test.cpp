@@ -3,6 +3,7 @@
 // Run under ThreadSanitizer too (VELTRANE_SANITIZE=thread).
 
 #include "engine/support/LogDirectory.h"
+#include "engine/support/RunningTestEngine.h"
 #include "engine/support/TestEngine.h"
 
 #include "engine/EngineDB.h"
@@ -142,19 +143,11 @@ TEST(Concurrency, ManyObjectsStartAndStopTogether) {
   EXPECT_EQ(EngineFactory::Instance().ActiveEngines(), 0u);
 }
 
-// The sample type is opaque here; aliasing handles on integers stand in for samples.
-std::shared_ptr<DissectedSample> Marker(const std::shared_ptr<int>& owner) {
-  return std::shared_ptr<DissectedSample>(owner, reinterpret_cast<DissectedSample*>(owner.get()));
-}
-
 TEST(Concurrency, QueueHandsEverySampleOutOnceAndInOrderPerProducer) {
-  LogDirectory log(LogSeverityLevel::WARNING);
-  ScopedTestEngines engines;
-  Veltrane veltrane;
-  veltrane.Init(Configuration());
-  veltrane.Run();
+  RunningTestEngine running(Configuration());
+  Veltrane& veltrane = running.Facade();
   veltrane.SetQueuedMessageKind(static_cast<unsigned long>(O::USER_DATA_AVAILABLE_NOTIFICATION));
-  EngineDB& registry = engines.Script().lastCreated.load()->Registry();
+  EngineDB& registry = running.Registry();
 
   constexpr int kProducers = 4;
   constexpr int kPerProducer = 2000;
@@ -203,12 +196,9 @@ TEST(Concurrency, QueueHandsEverySampleOutOnceAndInOrderPerProducer) {
 // A listener callback runs under the registry's listener lock; the queue and state queries it
 // makes must not wait for a BindListener that is itself waiting for that lock.
 TEST(Concurrency, CallbackQueriesDoNotDeadlockWithBinding) {
-  LogDirectory log(LogSeverityLevel::WARNING);
-  ScopedTestEngines engines;
-  Veltrane veltrane;
-  veltrane.Init(Configuration());
-  veltrane.Run();
-  EngineDB& registry = engines.Script().lastCreated.load()->Registry();
+  RunningTestEngine running(Configuration());
+  Veltrane& veltrane = running.Facade();
+  EngineDB& registry = running.Registry();
   EngineListener listener;
 
   WithinDeadline([&] {

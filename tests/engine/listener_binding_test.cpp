@@ -2,6 +2,7 @@
 // failed registration leaves behind.
 
 #include "engine/support/LogDirectory.h"
+#include "engine/support/RunningTestEngine.h"
 #include "engine/support/TestEngine.h"
 #include "engine/support/Thrown.h"
 
@@ -119,12 +120,6 @@ TEST_F(ListenerBinding, QueuedKindReplacesTheListenerAndUnbindClearsAll) {
   veltrane->UnbindListener();
   EXPECT_EQ(registry.Listener(), nullptr);
   EXPECT_FALSE(registry.CheckRegisteredEvent(O::DISCOVERY_DATA_AVAILABLE_NOTIFICATION));
-}
-
-// The sample type is opaque at this layer: handles that alias distinct integers are enough to
-// see identity and order.
-std::shared_ptr<DissectedSample> Marker(const std::shared_ptr<int>& owner) {
-  return std::shared_ptr<DissectedSample>(owner, reinterpret_cast<DissectedSample*>(owner.get()));
 }
 
 TEST_F(ListenerBinding, QueueIsDrainedInArrivalOrderWithoutWaiting) {
