@@ -152,7 +152,7 @@ void CdrDecoder::DecodeSequence(const DataLayout& layout, std::byte* value, CdrR
                                 uint32_t depth) const {
     if (depth > kMaxDepth) reader.Fail("data nested deeper than " + std::to_string(kMaxDepth) + " levels");
     const DataLayout& element = *layout.element;
-    const bool delimited = xcdr2_ && !element.IsPrimitiveLike();
+    const bool delimited = xcdr2_ && !element.IsPrimitive();
     CdrReader body = delimited ? CutDelimited(reader) : reader;
     const uint32_t length = body.Read<uint32_t>();
     if (layout.bound != 0 && length > layout.bound)
@@ -171,7 +171,7 @@ void CdrDecoder::DecodeArray(const DataLayout& layout, std::byte* value, CdrRead
                              uint32_t depth) const {
     if (depth > kMaxDepth) reader.Fail("data nested deeper than " + std::to_string(kMaxDepth) + " levels");
     const DataLayout& element = *layout.element;
-    if (xcdr2_ && !element.IsPrimitiveLike()) {
+    if (xcdr2_ && !element.IsPrimitive()) {
         CdrReader body = CutDelimited(reader);
         DecodeElements(element, value, layout.count, body, depth);
     } else {
@@ -332,7 +332,8 @@ int64_t CdrDecoder::ReadDiscriminator(const DataLayout& layout, CdrReader& reade
     }
 }
 
-void CdrDecoder::SetCase(const DataLayout& layout, std::byte* value, int64_t discriminator) const {
+void CdrDecoder::SetCase(const DataLayout& layout, std::byte* value, int64_t wireValue) const {
+    const int64_t discriminator = layout.NormalizeDiscriminator(wireValue);
     const int32_t selected = layout.SelectCase(discriminator);
     std::memcpy(value + xtypes::kDiscriminatorOffset, &discriminator, sizeof discriminator);
     std::memcpy(value + xtypes::kSelectedCaseOffset, &selected, sizeof selected);

@@ -120,7 +120,7 @@ void CdrEncoder::EncodeElements(const DataLayout& element, const std::byte* firs
 
 void CdrEncoder::EncodeCollection(const DataLayout& layout, const std::byte* value, CdrWriter& writer) const {
     const DataLayout& element = *layout.element;
-    const bool delimited = xcdr2_ && !element.IsPrimitiveLike();
+    const bool delimited = xcdr2_ && !element.IsPrimitive();
     const size_t header = delimited ? OpenDelimited(writer) : 0;
     if (layout.shape == Shape::SEQUENCE) {
         const auto& sequence = As<xtypes::SequenceSlot>(value);

@@ -78,7 +78,7 @@ private:
                 return layout.bound == 0 ? kTooLong : AlignUp(pos, 4) + 4 + layout.bound * 2 + (xcdr2_ ? 0 : 2);
             case Shape::SEQUENCE:
             case Shape::ARRAY: {
-                const bool delimited = xcdr2_ && !layout.element->IsPrimitiveLike();
+                const bool delimited = xcdr2_ && !layout.element->IsPrimitive();
                 if (layout.shape == Shape::SEQUENCE && layout.bound == 0) return kTooLong;
                 if (delimited) pos = AlignUp(pos, 4) + 4;
                 if (layout.shape == Shape::SEQUENCE) pos = AlignUp(pos, 4) + 4;

@@ -134,7 +134,8 @@ void BuildUnion(DataLayout& l, const DynamicType& type) {
     l.defaultDiscriminator = type.DefaultDiscriminatorValue();
     for (size_t i = 0; i < type.members().size(); ++i)
         for (int64_t label : type.members()[i].labels)
-            l.labels.push_back({label, static_cast<int32_t>(i)});
+            l.labels.push_back({l.NormalizeDiscriminator(label), static_cast<int32_t>(i)});
+    l.defaultDiscriminator = l.NormalizeDiscriminator(l.defaultDiscriminator);
     std::sort(l.labels.begin(), l.labels.end(),
               [](const CaseLabel& a, const CaseLabel& b) { return a.value < b.value; });
 }
@@ -222,6 +223,21 @@ std::unique_ptr<DataLayout> DataLayout::BuildShape(const DynamicType& type) {
         default: break;  // aliases share the layout of the type they resolve to
     }
     return l;
+}
+
+int64_t DataLayout::NormalizeDiscriminator(int64_t value) const {
+    switch (discriminator->shape) {
+        case Shape::BOOLEAN: return value != 0 ? 1 : 0;
+        case Shape::BYTE:
+        case Shape::CHAR8: return value & 0xff;
+        case Shape::UINT16:
+        case Shape::CHAR16: return value & 0xffff;
+        case Shape::UINT32: return value & 0xffffffff;
+        case Shape::INT16: return static_cast<int16_t>(value);
+        case Shape::INT32:
+        case Shape::ENUM: return static_cast<int32_t>(value);
+        default: return value;
+    }
 }
 
 int32_t DataLayout::SelectCase(int64_t discriminatorValue) const {

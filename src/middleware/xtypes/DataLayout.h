@@ -98,12 +98,19 @@ public:
     int32_t defaultCase = -1;
     int64_t defaultDiscriminator = 0;
 
+    // A discriminator value in the range of the discriminator's kind as the wire carries it
+    // (octet, char and unsigned kinds zero-extended), so that a label written -5 for an int8
+    // discriminator matches the byte 0xfb.
+    int64_t NormalizeDiscriminator(int64_t value) const;
     // Index of the union case a discriminator selects, or -1.
     int32_t SelectCase(int64_t discriminatorValue) const;
     // A discriminator value that selects `caseIndex` (its first label; the default value for
     // the default case).
     int64_t DiscriminatorFor(int32_t caseIndex) const;
     bool IsPrimitiveLike() const { return shape <= Shape::BITSET; }
+    // The XTypes primitive types (boolean .. char16): collections of anything else carry a
+    // DHEADER in XCDR2, enumerations and bitmasks included (DDS-XTypes 1.3, 7.4.3.5.2).
+    bool IsPrimitive() const { return shape <= Shape::CHAR16; }
     // A primitive whose memory image equals its wire image (modulo byte order), so runs of
     // them are copied at once.
     bool IsBulkCopyable() const { return shape <= Shape::CHAR16 && shape != Shape::BOOLEAN; }

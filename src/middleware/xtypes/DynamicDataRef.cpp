@@ -294,7 +294,8 @@ int64_t DynamicDataRef::discriminator_value() const {
 void DynamicDataRef::discriminator_value(int64_t discriminator) {
     if (layout_->shape != Shape::UNION)
         ThrowLogged("DynamicData: " + type().name() + " is not a union");
-    SelectCase(layout_->SelectCase(discriminator), discriminator);
+    const int64_t normalized = layout_->NormalizeDiscriminator(discriminator);
+    SelectCase(layout_->SelectCase(normalized), normalized);
 }
 
 void DynamicDataRef::SelectCase(int32_t caseIndex, int64_t discriminator) const {

@@ -126,5 +126,17 @@ TEST(UnionDecode, ValueNoCaseNamesLeavesNothingSelected) {
     EXPECT_FALSE(sample.member_exists("a"));
 }
 
+TEST(UnionDecode, SignedLabelsOfOctetDiscriminatorsMatchTheirByte) {
+    // An int8 discriminator is an octet: the label -5 is the byte 0xfb.
+    auto type = DynamicType::Union("Int8Choice", Prim(TypeKind::BYTE),
+                                   {Case("minus_five", Prim(TypeKind::INT16), {-5}), Case("other", Prim(TypeKind::BYTE), {}, true)},
+                                   Extensibility::FINAL);
+    DynamicData sample(type);
+    cdr::from_cdr_buffer(sample, Hex("0001 0000 fb 00 0700"));
+    EXPECT_TRUE(JsonEq(ToText(sample), R"({"discriminator":251,"minus_five":7})"));
+    sample.discriminator_value(-5);
+    EXPECT_EQ(sample.selected_member_index(), 1u);
+}
+
 }  // namespace
 }  // namespace Quorvel::testing
