@@ -199,7 +199,11 @@ void TypeFilesMetadataExtractor::OnEnumerator(pugi::xml_node& node) {
   } else if (!values::IsNumber(value)) {
     value = ResolveAnnotationValue(value, "int32", Scope(), literal);
   }
-  enumeration.nextValue = values::InputToValue<std::int64_t>(value, name) + 1;
+  try {
+    enumeration.nextValue = values::InputToValue<std::int64_t>(value, name) + 1;
+  } catch (const std::exception& e) {
+    ThrowLogged(e.what());
+  }
   if (!metadata_.enumerators.emplace(name, value).second)
     ThrowLogged("enumerator allready exists " + name);
   enumeration.enumerators.push_back(name);

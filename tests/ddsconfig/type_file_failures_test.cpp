@@ -87,6 +87,8 @@ std::vector<Failure> Failures() {
       {{"duplicate_member.xml"}, false, "member allready exists S::a"},
       {{"duplicate_union_member.xml"}, false, "union member allready exists U::a"},
       {{"duplicate_typedef.xml"}, false, "typedef allready exists T"},
+      {{"enumerator_not_integer.xml"}, false,
+       "Erroneous value '1.5' provided for field 'E::A' Error = not an integer"},
       {{"missing_include.xml"}, false,
        "included file " + file("does_not_exist.xml") + " doesn't exist"},
       {{"includes_not_well_formed.xml"}, false,
