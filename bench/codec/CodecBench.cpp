@@ -40,6 +40,7 @@ void BM_Memcpy(benchmark::State& state) {
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
     }
+    state.counters["payload_bytes"] = static_cast<double>(bytes.size());
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 
