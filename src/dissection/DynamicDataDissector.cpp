@@ -1,0 +1,419 @@
+#include "dissection/DynamicDataDissector.h"
+
+#include "common/Log.h"
+#include "dissection/DDSSample.h"
+#include "dissection/ValueText.h"
+#include "middleware/xtypes/DynamicType.h"
+
+#include <nlohmann/json.hpp>
+
+#include <stdexcept>
+#include <type_traits>
+
+namespace Quorvel {
+
+namespace {
+
+using nlohmann::ordered_json;
+using xtypes::TypeKind;
+
+// Member names of one structure are unique, so members go straight to the back of the object
+// instead of through the ordered map's search for an existing key.
+void AppendUnique(ordered_json& object, const std::string& name, ordered_json value) {
+  using Container = std::vector<std::pair<const std::string, ordered_json>>;
+  static_cast<Container&>(object.get_ref<ordered_json::object_t&>())
+      .emplace_back(name, std::move(value));
+}
+
+// Kinds that the column list gives no column (bitsets and anything unknown).
+bool HasColumns(TypeKind kind) {
+  return xtypes::IsPrimitiveKind(kind) || xtypes::IsStringKind(kind) ||
+         xtypes::IsCollectionKind(kind) || xtypes::IsAggregationKind(kind) ||
+         kind == TypeKind::ENUMERATION || kind == TypeKind::BITMASK;
+}
+
+bool IsSignedDiscriminator(TypeKind kind) {
+  return kind == TypeKind::INT16 || kind == TypeKind::INT32 || kind == TypeKind::INT64;
+}
+
+// A discriminator's value within its kind's width (the sample holds it in 64 bits).
+std::uint64_t UnsignedDiscriminator(std::int64_t value, TypeKind kind) {
+  const std::uint32_t size = xtypes::PrimitiveSize(kind);
+  const auto bits = static_cast<std::uint64_t>(value);
+  return size == 0 || size >= 8 ? bits : bits & ((std::uint64_t{1} << (8 * size)) - 1);
+}
+
+bool IsOneValueColumn(const Column& column) {
+  return !column.nestedNames.empty() && column.nestedNames.back() == "[]";
+}
+
+const ordered_json kDiscarded(ordered_json::value_t::discarded);
+
+}  // namespace
+
+DynamicDataDissector::DynamicDataDissector(xtypes::DynamicDataRef data, DDSSample& sample)
+    : outputter(sample.Output()),
+      columns(sample.Columns()),
+      settings(outputter.Settings()),
+      wantsText(settings.Has(DissectionBitMap::kFlatMap) ||
+                settings.Has(DissectionBitMap::kValueLine)) {
+  ordered_json result;
+  switch (data.type_kind()) {
+    case TypeKind::STRUCTURE:
+    case TypeKind::UNION:
+      if (!columns.empty()) result = DissectDynamicData(data, *columns.front());
+      break;
+    case TypeKind::STRING: LogWarning("TOP LEVEL STRING_TYPE N/A"); break;
+    case TypeKind::WSTRING: LogWarning("TOP LEVEL WSTRING_TYPE N/A"); break;
+    case TypeKind::ENUMERATION: LogWarning("TOP LEVEL ENUMERATION_TYPE N/A"); break;
+    case TypeKind::ALIAS: LogWarning("TOP LEVEL ALIAS_TYPE N/A"); break;
+    default: LogWarning("TOP LEVEL PRIMITIVE_TYPE N/A"); break;
+  }
+  if (settings.Has(DissectionBitMap::kJson)) {
+    ordered_json& document = outputter.SampleJson();
+    if (!document.is_object()) document = ordered_json::object();
+    document["SampleData"] = std::move(result);
+  }
+}
+
+const Column* DynamicDataDissector::Current() const {
+  return headerIter < columns.size() ? columns[headerIter].get() : nullptr;
+}
+
+bool DynamicDataDissector::IncrementHeaderIter() {
+  ++headerIter;
+  return headerIter < columns.size();
+}
+
+ordered_json DynamicDataDissector::DissectDynamicData(xtypes::DynamicDataRef data,
+                                                      const Column& node) {
+  if (!Current()) return ordered_json();
+  switch (data.type_kind()) {
+    case TypeKind::STRUCTURE: return DissectStructure(data, node);
+    case TypeKind::UNION: return DissectUnion(data, node);
+    case TypeKind::SEQUENCE:
+    case TypeKind::ARRAY: return DissectCollection(data, node);
+    default: return ordered_json();
+  }
+}
+
+ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
+                                                    const Column& node) {
+  // Base types were flattened as further structure nodes on the same path.
+  for (const Column* c = Current(); c && c->isNode && c->depth == node.depth &&
+                                    c->typeKind == TypeKind::STRUCTURE;
+       c = Current())
+    IncrementHeaderIter();
+
+  ordered_json object = ordered_json::object();
+  const std::vector<xtypes::Member>& members = data.type().Resolve().all_members();
+  for (std::uint32_t i = 1; i <= members.size(); ++i) {
+    const TypeKind kind = members[i - 1].type->Resolve().kind();
+    if (!HasColumns(kind)) continue;
+    const Column* column = Current();
+    if (!column) break;
+    if (column->isOptional && !data.member_exists(i)) {
+      FillUnsetUnionMember();
+      continue;
+    }
+    ordered_json value = DissectMember(data, i, kind, false);
+    if (!value.is_discarded()) AppendUnique(object, column->memberName, std::move(value));
+  }
+  return object;
+}
+
+ordered_json DynamicDataDissector::DissectMember(xtypes::DynamicDataRef data,
+                                                 std::uint32_t index, TypeKind kind,
+                                                 bool inCollection) {
+  const Column& column = *Current();
+  if (xtypes::IsAggregationKind(kind) || xtypes::IsCollectionKind(kind)) {
+    IncrementHeaderIter();
+    return DissectDynamicData(data.loan_value(index), column);
+  }
+  return DissectPrimitiveMember(data, index, column, inCollection);
+}
+
+ordered_json DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data,
+                                                const Column& node) {
+  const xtypes::DynamicType& unionType = data.type().Resolve();
+  const Column& discriminatorColumn = *Current();
+  const std::int64_t discriminator = data.discriminator_value();
+  ordered_json object = ordered_json::object();
+  AppendUnique(object, discriminatorColumn.memberName,
+               InsertDiscriminator(discriminator, discriminatorColumn,
+                                   unionType.discriminator()->Resolve().kind()));
+
+  const std::uint32_t selected = data.selected_member_index();
+  if (selected == 0) {
+    const TypeKind kind = unionType.discriminator()->Resolve().kind();
+    const std::string valueText =
+        kind == TypeKind::ENUMERATION || IsSignedDiscriminator(kind)
+            ? ValueText::FromSigned(discriminator)
+            : ValueText::FromUnsigned(UnsignedDiscriminator(discriminator, kind));
+    const std::string error = "Selected Union discriminator " + valueText +
+                              " was not found in union " +
+                              discriminatorColumn.nestedNameWithoutDiscriminators;
+    if (node.isKey) ThrowLogged(error);
+    VELTRANE_LOG(WARNING,
+                 "Erroneous union discriminator value was provided (possibly due to "
+                 "dispose/unregister message) for a NON-KEY field: " +
+                     node.nestedNameConcatenated + " - error = " + error +
+                     " setting to default value");
+  }
+  InsertUnionSelectionNotationToBuffer(selected != 0);
+  const std::vector<xtypes::Member>& cases = unionType.members();
+  for (std::uint32_t k = 1; k <= cases.size(); ++k) {
+    const TypeKind kind = cases[k - 1].type->Resolve().kind();
+    if (!HasColumns(kind)) continue;
+    const Column* column = Current();
+    if (!column) break;
+    if (k != selected) {
+      FillUnsetUnionMember();
+      continue;
+    }
+    ordered_json value = DissectMember(data, k, kind, false);
+    if (!value.is_discarded()) object.emplace(column->memberName, std::move(value));
+  }
+  return object;
+}
+
+ordered_json DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data,
+                                                     const Column& node) {
+  const bool isSequence = node.typeKind == TypeKind::SEQUENCE;
+  const Column* first = Current();
+  // Arrays of three or more dimensions have no element columns.
+  if (!node.isNode || !first || first->depth <= node.depth) return kDiscarded;
+  const std::uint32_t count = data.member_count();
+  if (!isSequence && IsOneValueColumn(*first)) {
+    InsertCollectionLengthNotationToBuffer(count);
+    return DissectOneValueArray(data, *first);
+  }
+  const TypeKind elementKind = node.elementType ? node.elementType->kind() : first->typeKind;
+  if (isSequence && elementKind == TypeKind::WSTRING)
+    ThrowLogged("SEQUENCE_TYPE of WSTRING_TYPE is not supported");
+
+  ordered_json array = ordered_json::array();
+  if (count == 0) {
+    FillSequenceRemainder(node.depth);
+    InsertCollectionLengthNotationToBuffer(0);
+    return array;
+  }
+  InsertCollectionLengthNotationToBuffer(count);
+  if (isSequence) m_sequenceIndexList.push_back(0);
+  const std::size_t elementStart = headerIter;
+  array.get_ref<ordered_json::array_t&>().reserve(count);
+  for (std::uint32_t k = 1; k <= count; ++k) {
+    if (isSequence) {
+      headerIter = elementStart;
+      UpdateLastSequenceIndexList(k - 1);
+    }
+    if (!Current()) break;
+    array.push_back(DissectMember(data, k, elementKind, true));
+  }
+  if (isSequence) {
+    FillSequenceRemainder(node.depth);
+    m_sequenceIndexList.pop_back();
+  }
+  return array;
+}
+
+ordered_json DynamicDataDissector::DissectOneValueArray(const xtypes::DynamicDataRef& data,
+                                                        const Column& column) {
+  const std::uint32_t count = data.member_count();
+  std::string text;
+  text.reserve(count);
+  const bool chars = column.typeKind == TypeKind::CHAR8;
+  for (std::uint32_t k = 1; k <= count; ++k) {
+    if (!data.member_exists(k)) continue;
+    text.push_back(chars ? data.value<char>(k) : static_cast<char>(data.value<std::uint8_t>(k)));
+  }
+  return InsertStringValueToBuffer(text, column);
+}
+
+ordered_json DynamicDataDissector::DissectPrimitiveMember(const xtypes::DynamicDataRef& data,
+                                                          std::uint32_t index,
+                                                          const Column& column,
+                                                          bool inCollection) {
+  switch (column.typeKind) {
+    case TypeKind::BOOLEAN: return InsertPrimitiveValueToBuffer(data.value<bool>(index), column);
+    case TypeKind::BYTE:
+      return InsertPrimitiveValueToBuffer(data.value<std::uint8_t>(index), column);
+    case TypeKind::INT16:
+      return InsertPrimitiveValueToBuffer(data.value<std::int16_t>(index), column);
+    case TypeKind::UINT16:
+    case TypeKind::CHAR16:
+      return InsertPrimitiveValueToBuffer(data.value<std::uint16_t>(index), column);
+    case TypeKind::INT32:
+      return InsertPrimitiveValueToBuffer(data.value<std::int32_t>(index), column);
+    case TypeKind::UINT32:
+      return InsertPrimitiveValueToBuffer(data.value<std::uint32_t>(index), column);
+    case TypeKind::INT64:
+      return InsertPrimitiveValueToBuffer(data.value<std::int64_t>(index), column);
+    case TypeKind::UINT64:
+    case TypeKind::BITMASK:
+      return InsertPrimitiveValueToBuffer(data.value<std::uint64_t>(index), column);
+    case TypeKind::FLOAT32: return InsertPrimitiveValueToBuffer(data.value<float>(index), column);
+    case TypeKind::FLOAT64: return InsertPrimitiveValueToBuffer(data.value<double>(index), column);
+    case TypeKind::CHAR8: return InsertPrimitiveValueToBuffer(data.value<char>(index), column);
+    case TypeKind::ENUMERATION:
+      return InsertEnumValueToBuffer(data.value<std::int32_t>(index), column);
+    case TypeKind::STRING: return InsertStringValueToBuffer(data.string_view(index), column);
+    case TypeKind::WSTRING:
+      wideUnits.clear();
+      data.get_values(index, wideUnits);
+      return InsertWStringValueToBuffer(wideUnits, column);
+    case TypeKind::FLOAT128:
+      ThrowLogged((inCollection ? "FLOAT_128_TYPE N/A in " : "FLOAT_128_TYPE N/A in") +
+                  column.nestedNameConcatenated);
+    default:
+      ThrowLogged("dataTypeKind not identified : " + column.nestedNameConcatenated);
+  }
+}
+
+ordered_json DynamicDataDissector::InsertDiscriminator(std::int64_t discriminator,
+                                                       const Column& column, TypeKind kind) {
+  if (kind == TypeKind::ENUMERATION)
+    return InsertEnumValueToBuffer(static_cast<std::int32_t>(discriminator), column);
+  // Signed kinds keep their sign, so that the output stays valid injection input.
+  if (IsSignedDiscriminator(kind)) return InsertPrimitiveValueToBuffer(discriminator, column);
+  return InsertPrimitiveValueToBuffer(UnsignedDiscriminator(discriminator, kind), column);
+}
+
+template <typename T>
+ordered_json DynamicDataDissector::InsertPrimitiveValueToBuffer(T value, const Column& column) {
+  std::string text;
+  ordered_json json;
+  if constexpr (std::is_same_v<T, bool>) {
+    const bool asString = settings.booleanFormat == BooleanFormat::STRING;
+    if (wantsText) text = asString ? (value ? "TRUE" : "FALSE") : (value ? "1" : "0");
+    json = asString ? ordered_json(value ? "TRUE" : "FALSE") : ordered_json(value);
+  } else if constexpr (std::is_same_v<T, char>) {
+    text.assign(1, value);
+    json = text;
+  } else if constexpr (std::is_same_v<T, float>) {
+    if (wantsText) text = ValueText::FromFloat(value);
+    json = static_cast<double>(value);
+  } else if constexpr (std::is_same_v<T, double>) {
+    if (wantsText) text = ValueText::FromDouble(value);
+    json = value;
+  } else if constexpr (std::is_signed_v<T>) {
+    if (wantsText) text = ValueText::FromSigned(value);
+    json = static_cast<std::int64_t>(value);
+  } else {
+    if (wantsText) text = ValueText::FromUnsigned(value);
+    json = static_cast<std::uint64_t>(value);
+  }
+  InsertLeaf(column, &value, sizeof value, std::move(text));
+  return json;
+}
+
+ordered_json DynamicDataDissector::InsertStringValueToBuffer(std::string_view text,
+                                                             const Column& column) {
+  if (settings.Has(DissectionBitMap::kRowBuffer)) {
+    // Padded (or cut) to the column's size; the outputs keep the whole text.
+    std::string padded(text.substr(0, column.bufferSize));
+    padded.resize(column.bufferSize, '\0');
+    InsertLeaf(column, padded.data(), padded.size(), std::string(text));
+  } else {
+    InsertLeaf(column, nullptr, 0, wantsText ? std::string(text) : std::string());
+  }
+  if (!settings.Has(DissectionBitMap::kJson)) return ordered_json();
+  return ordered_json(std::string(text));
+}
+
+ordered_json DynamicDataDissector::InsertWStringValueToBuffer(
+    const std::vector<std::uint16_t>& units, const Column& column) {
+  return InsertStringValueToBuffer(ValueText::NarrowWideUnits(units), column);
+}
+
+ordered_json DynamicDataDissector::InsertEnumValueToBuffer(std::int32_t value,
+                                                           const Column& column) {
+  const EnumOutputFormat format = settings.enumOutputFormat;
+  std::string text;
+  if (format == EnumOutputFormat::VALUE) {
+    if (wantsText) text = ValueText::FromSigned(value);
+  } else {
+    const auto it = column.enumerators.find(value);
+    const std::string& name = it == column.enumerators.end() ? std::string() : it->second.name;
+    text = format == EnumOutputFormat::NAME
+               ? name
+               : "(" + ValueText::FromSigned(value) + ") - " + name;
+  }
+  ordered_json json = format == EnumOutputFormat::VALUE ? ordered_json(value) : ordered_json(text);
+  InsertLeaf(column, &value, sizeof value, std::move(text));
+  return json;
+}
+
+void DynamicDataDissector::InsertLeaf(const Column& column, const void* raw, std::size_t rawSize,
+                                      std::string text) {
+  if (settings.Has(DissectionBitMap::kRowBuffer)) outputter.WriteToRowBuffer(raw, rawSize);
+  if (settings.Has(DissectionBitMap::kValueLine)) {
+    if (settings.Has(DissectionBitMap::kFlatMap))
+      outputter.AddValueToLinePrint(text);
+    else
+      outputter.AddValueToLinePrint(std::move(text));
+  }
+  if (settings.Has(DissectionBitMap::kFlatMap)) {
+    std::string key = ConstructSequenceMemberFullName(column);
+    if (!outputter.AddValueToMapPrint(key, std::move(text)))
+      LogWarning("duplicate field names in MAP_PRINT under field : " + key);
+  }
+  IncrementHeaderIter();
+}
+
+void DynamicDataDissector::InsertCollectionLengthNotationToBuffer(std::uint32_t count) {
+  if (!settings.Has(DissectionBitMap::kRowBuffer)) return;
+  const auto length = static_cast<std::uint16_t>(count);
+  outputter.WriteToRowBuffer(&length, sizeof length);
+}
+
+void DynamicDataDissector::InsertUnionSelectionNotationToBuffer(bool selected) {
+  if (!settings.Has(DissectionBitMap::kRowBuffer)) return;
+  const std::uint16_t notation = selected ? 1 : 0;
+  outputter.WriteToRowBuffer(&notation, sizeof notation);
+}
+
+void DynamicDataDissector::SkipColumn() {
+  const Column& column = *columns[headerIter];
+  if (settings.Has(DissectionBitMap::kRowBuffer))
+    outputter.WriteToRowBuffer(nullptr, column.bufferSize);
+  if (settings.Has(DissectionBitMap::kValueLine) && !column.isNode)
+    outputter.AddValueToLinePrint("NULL");
+  ++headerIter;
+}
+
+void DynamicDataDissector::FillUnsetUnionMember() {
+  const Column* start = Current();
+  if (!start) return;
+  const std::uint64_t depth = start->depth;
+  SkipColumn();
+  FillSequenceRemainder(depth);
+}
+
+void DynamicDataDissector::FillSequenceRemainder(std::uint64_t depth) {
+  for (const Column* c = Current(); c && c->depth > depth; c = Current()) SkipColumn();
+}
+
+void DynamicDataDissector::UpdateLastSequenceIndexList(std::uint64_t index) {
+  if (m_sequenceIndexList.empty()) {
+    LogWarning("m_sequenceIndexList it empty for index " + std::to_string(index));
+    return;
+  }
+  m_sequenceIndexList.back() = index;
+}
+
+std::string DynamicDataDissector::ConstructSequenceMemberFullName(const Column& column) const {
+  const std::vector<std::string>& pieces = column.flatKeyPieces;
+  if (pieces.empty()) return "SampleData." + column.nestedNameWithoutDiscriminators;
+  std::string name = pieces.front();
+  for (std::size_t i = 1; i < pieces.size(); ++i) {
+    name += '[';
+    name += i - 1 < m_sequenceIndexList.size() ? ValueText::FromUnsigned(m_sequenceIndexList[i - 1])
+                                                : std::string("i");
+    name += ']';
+    name += pieces[i];
+  }
+  return name;
+}
+
+}  // namespace Quorvel

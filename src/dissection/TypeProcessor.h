@@ -1,0 +1,48 @@
+#pragma once
+
+// The per-type description: the flattened column list of one data type, lookup tables by
+// long member name, and the byte size of one output row. Built once, then read by any number
+// of threads without locking.
+
+#include "dissection/Column.h"
+#include "dissection/FlatteningOptions.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace Quorvel {
+
+class TypeProcessor {
+ public:
+  // Flattens `type`. Throws std::runtime_error (logged) when the type is null or cannot be
+  // flattened. `metadataRowSize` is the size of the row's metadata part.
+  TypeProcessor(std::string typeName, xtypes::DynamicTypePtr type,
+                const FlatteningOptions& options, std::uint32_t metadataRowSize = 0);
+  virtual ~TypeProcessor();
+  TypeProcessor(const TypeProcessor&) = delete;
+  TypeProcessor& operator=(const TypeProcessor&) = delete;
+
+  const std::string& TypeName() const { return typeName; }
+  const xtypes::DynamicTypePtr& Type() const { return type; }
+  const ColumnList& Columns() const { return columns; }
+  std::uint32_t RowBufferSize() const { return rowBufferSize; }
+
+  // The column's bufferSize; 0 (logged) for an unknown name.
+  std::uint64_t GetTypeSizeByLongMemberName(const std::string& name) const;
+  // The column's kind; NO_TYPE (logged) for an unknown name.
+  xtypes::TypeKind GetTypeKindByLongMemberName(const std::string& name) const;
+
+ private:
+  void BuildTables(std::uint32_t metadataRowSize);
+  void LogUnknownName(const char* operation, const std::string& name) const;
+
+  std::string typeName;
+  xtypes::DynamicTypePtr type;
+  std::uint32_t rowBufferSize = 0;
+  std::map<std::string, xtypes::TypeKind> longMemberNameToTypeMap;
+  std::map<std::string, std::uint64_t> longMemberNameToSizeMap;
+  ColumnList columns;
+};
+
+}  // namespace Quorvel
