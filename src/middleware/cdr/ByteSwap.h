@@ -6,31 +6,25 @@
 
 namespace Quorvel::cdr {
 
+template <typename Word, Word (*Reverse)(Word)>
+inline void SwapWord(unsigned char* bytes) noexcept {
+    Word v;
+    std::memcpy(&v, bytes, sizeof v);
+    v = Reverse(v);
+    std::memcpy(bytes, &v, sizeof v);
+}
+
+inline uint16_t Reverse16(uint16_t v) { return __builtin_bswap16(v); }
+inline uint32_t Reverse32(uint32_t v) { return __builtin_bswap32(v); }
+inline uint64_t Reverse64(uint64_t v) { return __builtin_bswap64(v); }
+
 // Reverses the bytes of one value of `size` bytes (1, 2, 4, 8 or 16) in place.
 inline void SwapInPlace(void* value, size_t size) noexcept {
     auto* b = static_cast<unsigned char*>(value);
     switch (size) {
-        case 2: {
-            uint16_t v;
-            std::memcpy(&v, b, 2);
-            v = __builtin_bswap16(v);
-            std::memcpy(b, &v, 2);
-            break;
-        }
-        case 4: {
-            uint32_t v;
-            std::memcpy(&v, b, 4);
-            v = __builtin_bswap32(v);
-            std::memcpy(b, &v, 4);
-            break;
-        }
-        case 8: {
-            uint64_t v;
-            std::memcpy(&v, b, 8);
-            v = __builtin_bswap64(v);
-            std::memcpy(b, &v, 8);
-            break;
-        }
+        case 2: SwapWord<uint16_t, Reverse16>(b); break;
+        case 4: SwapWord<uint32_t, Reverse32>(b); break;
+        case 8: SwapWord<uint64_t, Reverse64>(b); break;
         default:
             for (size_t i = 0; i < size / 2; ++i) {
                 const unsigned char t = b[i];

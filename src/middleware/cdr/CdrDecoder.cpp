@@ -5,6 +5,7 @@
 #include "middleware/xtypes/DataLayout.h"
 #include "middleware/xtypes/DynamicType.h"
 #include "middleware/xtypes/SequenceSlot.h"
+#include "middleware/xtypes/SlotAccess.h"
 #include "middleware/xtypes/ValueLifetime.h"
 
 #include <algorithm>
@@ -18,13 +19,9 @@ using xtypes::DataLayout;
 using xtypes::Extensibility;
 using xtypes::FieldLayout;
 using xtypes::Shape;
+using xtypes::SlotAs;
 
 namespace {
-
-template <typename T>
-T& As(std::byte* p) {
-    return *std::launder(reinterpret_cast<T*>(p));
-}
 
 // Unsigned value of `size` (1, 2, 4 or 8) bytes, aligned.
 uint64_t ReadUnsigned(CdrReader& reader, uint32_t size) {
@@ -113,7 +110,7 @@ void CdrDecoder::DecodeString(const DataLayout& layout, std::byte* value, CdrRea
     if (length > reader.remaining())
         reader.Fail("string length " + std::to_string(length) + " exceeds the " +
                     std::to_string(reader.remaining()) + " bytes left");
-    auto& text = As<std::string>(value);
+    auto& text = SlotAs<std::string>(value);
     if (length == 0) {  // some writers send an empty string without its NUL
         text.clear();
         return;
@@ -142,7 +139,7 @@ void CdrDecoder::DecodeWString(const DataLayout& layout, std::byte* value, CdrRe
     if (layout.bound != 0 && units > layout.bound)
         reader.Fail("wide string length " + std::to_string(units) + " exceeds its bound " +
                     std::to_string(layout.bound));
-    auto& text = As<std::u16string>(value);
+    auto& text = SlotAs<std::u16string>(value);
     text.resize(units);
     std::memcpy(text.data(), data, units * 2);
     if (reader.swap()) SwapEach(text.data(), 2, units);
@@ -161,7 +158,7 @@ void CdrDecoder::DecodeSequence(const DataLayout& layout, std::byte* value, CdrR
     if (uint64_t{length} * MinWireSize(element) > body.remaining())
         body.Fail("sequence length " + std::to_string(length) + " exceeds the " +
                   std::to_string(body.remaining()) + " bytes left");
-    auto& sequence = As<xtypes::SequenceSlot>(value);
+    auto& sequence = SlotAs<xtypes::SequenceSlot>(value);
     sequence.ResizeForOverwrite(length);
     DecodeElements(element, sequence.data(), length, body, depth);
     if (!delimited) reader = body;

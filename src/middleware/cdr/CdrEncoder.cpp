@@ -6,6 +6,7 @@
 #include "middleware/xtypes/DataLayout.h"
 #include "middleware/xtypes/DynamicType.h"
 #include "middleware/xtypes/SequenceSlot.h"
+#include "middleware/xtypes/SlotAccess.h"
 
 #include <cstring>
 #include <new>
@@ -17,13 +18,9 @@ using xtypes::DataLayout;
 using xtypes::Extensibility;
 using xtypes::FieldLayout;
 using xtypes::Shape;
+using xtypes::SlotAs;
 
 namespace {
-
-template <typename T>
-const T& As(const std::byte* p) {
-    return *std::launder(reinterpret_cast<const T*>(p));
-}
 
 void WriteUnsigned(CdrWriter& writer, uint64_t value, uint32_t size) {
     switch (size) {
@@ -87,14 +84,14 @@ void CdrEncoder::EncodePrimitive(const DataLayout& layout, const std::byte* valu
 }
 
 void CdrEncoder::EncodeString(const std::byte* value, CdrWriter& writer) const {
-    const auto& text = As<std::string>(value);
+    const auto& text = SlotAs<std::string>(value);
     writer.Write(Length32(text.size() + 1));
     writer.WriteBytes(text.c_str(), text.size() + 1);
 }
 
 void CdrEncoder::EncodeWString(const std::byte* value, CdrWriter& writer) const {
     // XCDR2: byte count, no terminator; XCDR1 (RTI-compatible): characters incl. terminator.
-    const auto& text = As<std::u16string>(value);
+    const auto& text = SlotAs<std::u16string>(value);
     writer.Write(Length32(xcdr2_ ? text.size() * 2 : text.size() + 1));
     for (char16_t unit : text) {
         uint16_t u = unit;
@@ -123,7 +120,7 @@ void CdrEncoder::EncodeCollection(const DataLayout& layout, const std::byte* val
     const bool delimited = xcdr2_ && !element.IsPrimitive();
     const size_t header = delimited ? OpenDelimited(writer) : 0;
     if (layout.shape == Shape::SEQUENCE) {
-        const auto& sequence = As<xtypes::SequenceSlot>(value);
+        const auto& sequence = SlotAs<xtypes::SequenceSlot>(value);
         writer.Write(sequence.length());
         EncodeElements(element, sequence.data(), sequence.length(), writer);
     } else {

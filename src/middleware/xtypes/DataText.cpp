@@ -5,6 +5,7 @@
 #include "middleware/xtypes/DynamicType.h"
 #include "middleware/xtypes/Float128.h"
 #include "middleware/xtypes/SequenceSlot.h"
+#include "middleware/xtypes/SlotAccess.h"
 
 #include <charconv>
 #include <cmath>
@@ -156,13 +157,13 @@ void Append(std::string& out, const DataLayout& layout, const std::byte* v) {
         }
         case Shape::CHAR8: AppendQuoted(out, reinterpret_cast<const char*>(v), 1); break;
         case Shape::STRING: {
-            const auto& s = *std::launder(reinterpret_cast<const std::string*>(v));
+            const auto& s = SlotAs<std::string>(v);
             AppendQuoted(out, s.data(), s.size());
             break;
         }
-        case Shape::WSTRING: AppendQuoted(out, *std::launder(reinterpret_cast<const std::u16string*>(v))); break;
+        case Shape::WSTRING: AppendQuoted(out, SlotAs<std::u16string>(v)); break;
         case Shape::SEQUENCE: {
-            const auto& s = *std::launder(reinterpret_cast<const SequenceSlot*>(v));
+            const auto& s = SlotAs<SequenceSlot>(v);
             AppendDimensions(out, *layout.element, {s.length()}, 0, s.data());
             break;
         }

@@ -5,6 +5,7 @@
 #include "middleware/xtypes/DynamicType.h"
 #include "middleware/xtypes/Float128.h"
 #include "middleware/xtypes/SequenceSlot.h"
+#include "middleware/xtypes/SlotAccess.h"
 #include "middleware/xtypes/ValueLifetime.h"
 
 #include <cstring>
@@ -13,11 +14,6 @@
 namespace Quorvel::xtypes {
 
 namespace {
-
-template <typename T>
-T& As(std::byte* p) {
-    return *std::launder(reinterpret_cast<T*>(p));
-}
 
 TypeKind KindOf(const DataLayout& layout) { return layout.type->kind(); }
 
@@ -45,7 +41,7 @@ bool Accepts(Shape s) {
 
 template <typename T>
 T Load(std::byte* p) {
-    if constexpr (std::is_same_v<T, std::string>) return As<std::string>(p);
+    if constexpr (std::is_same_v<T, std::string>) return SlotAs<std::string>(p);
     else if constexpr (std::is_same_v<T, long double>) return Float128ToLongDouble(p);
     else {
         T v;
@@ -56,7 +52,7 @@ T Load(std::byte* p) {
 
 template <typename T>
 void Store(std::byte* p, const T& v) {
-    if constexpr (std::is_same_v<T, std::string>) As<std::string>(p) = v;
+    if constexpr (std::is_same_v<T, std::string>) SlotAs<std::string>(p) = v;
     else if constexpr (std::is_same_v<T, long double>) LongDoubleToFloat128(v, p);
     else std::memcpy(p, &v, sizeof v);
 }
@@ -77,7 +73,7 @@ uint32_t DynamicDataRef::member_count() const {
     switch (layout_->shape) {
         case Shape::STRUCTURE: return static_cast<uint32_t>(layout_->fields.size());
         case Shape::UNION: return selected_member_index() == 0 ? 0 : 1;
-        case Shape::SEQUENCE: return As<SequenceSlot>(value_).length();
+        case Shape::SEQUENCE: return SlotAs<SequenceSlot>(value_).length();
         case Shape::ARRAY: return layout_->count;
         default: return 0;
     }
@@ -193,7 +189,7 @@ DynamicDataRef::Slot DynamicDataRef::LocateElement(uint32_t index, Access access
                         type().name() + " (" + std::to_string(layout_->count) + " elements)");
         return {&element, value_ + static_cast<size_t>(index - 1) * element.size, nullptr};
     }
-    auto& sequence = As<SequenceSlot>(value_);
+    auto& sequence = SlotAs<SequenceSlot>(value_);
     if (index < 1 || (index > sequence.length() && access == Access::READ))
         ThrowLogged("DynamicData: element " + std::to_string(index) + " is out of range for " +
                     type().name() + " (length " + std::to_string(sequence.length()) + ")");
@@ -241,14 +237,14 @@ std::string_view DynamicDataRef::string_view(uint32_t index) const {
     const Slot slot = Locate(index, Access::READ);
     if (slot.layout->shape != Shape::STRING)
         ThrowLogged("DynamicData: " + Describe(index) + " is not a string");
-    return As<std::string>(slot.value);
+    return SlotAs<std::string>(slot.value);
 }
 
 void DynamicDataRef::get_values(uint32_t index, std::vector<uint16_t>& units) const {
     const Slot slot = Locate(index, Access::READ);
     if (slot.layout->shape != Shape::WSTRING)
         ThrowLogged("DynamicData: " + Describe(index) + " is not a wide string");
-    const auto& text = As<std::u16string>(slot.value);
+    const auto& text = SlotAs<std::u16string>(slot.value);
     units.assign(text.begin(), text.end());
     units.push_back(0);
 }
@@ -265,7 +261,7 @@ void DynamicDataRef::set_values(uint32_t index, const std::vector<uint16_t>& uni
         ThrowLogged("DynamicData: " + Describe(index) + " is not a wide string");
     if (target) CheckBound(*target, length, "wide string for " + Describe(index));
     const Slot slot = Locate(index, Access::WRITE);
-    As<std::u16string>(slot.value).assign(units.begin(), units.begin() + static_cast<ptrdiff_t>(length));
+    SlotAs<std::u16string>(slot.value).assign(units.begin(), units.begin() + static_cast<ptrdiff_t>(length));
 }
 
 void DynamicDataRef::set_values(std::string_view name, const std::vector<uint16_t>& units) {
@@ -320,7 +316,7 @@ void DynamicDataRef::set_length(uint32_t length) {
     if (layout_->shape != Shape::SEQUENCE)
         ThrowLogged("DynamicData: " + type().name() + " is not a sequence");
     CheckBound(*layout_, length, type().name());
-    As<SequenceSlot>(value_).Resize(length);
+    SlotAs<SequenceSlot>(value_).Resize(length);
 }
 
 void DynamicDataRef::clear_optional_member(uint32_t index) {

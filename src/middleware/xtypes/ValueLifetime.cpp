@@ -2,6 +2,7 @@
 
 #include "middleware/xtypes/DataLayout.h"
 #include "middleware/xtypes/SequenceSlot.h"
+#include "middleware/xtypes/SlotAccess.h"
 
 #include <cstring>
 #include <new>
@@ -11,13 +12,30 @@ namespace Quorvel::xtypes::lifetime {
 
 namespace {
 
-template <typename T>
-T& As(std::byte* p) {
-    return *std::launder(reinterpret_cast<T*>(p));
+// Applies `part` to each element of an array or each member of a structure or union, after
+// carrying over a union's header and the presence bytes of optional members.
+template <typename Source, typename Part>
+void ForEachPart(const DataLayout& layout, std::byte* target, Source* source, Part part) {
+    if (layout.shape == Shape::ARRAY) {
+        for (uint32_t i = 0; i < layout.count; ++i)
+            part(*layout.element, target + i * layout.stride, source + i * layout.stride);
+        return;
+    }
+    if (layout.shape == Shape::UNION) std::memcpy(target, source, kUnionHeaderSize);
+    for (const FieldLayout& f : layout.fields) {
+        if (f.optional) target[f.presenceOffset] = source[f.presenceOffset];
+        part(*f.layout, target + f.offset, source + f.offset);
+    }
 }
-template <typename T>
-const T& As(const std::byte* p) {
-    return *std::launder(reinterpret_cast<const T*>(p));
+
+// Applies `part` to each element of an array or each member of a structure or union.
+template <typename Part>
+void ForEachChild(const DataLayout& layout, std::byte* value, Part part) {
+    if (layout.shape == Shape::ARRAY) {
+        for (uint32_t i = 0; i < layout.count; ++i) part(*layout.element, value + i * layout.stride);
+        return;
+    }
+    for (const FieldLayout& f : layout.fields) part(*f.layout, value + f.offset);
 }
 
 void WriteUnionHeader(const DataLayout& layout, std::byte* value) {
@@ -40,14 +58,11 @@ void Construct(const DataLayout& layout, std::byte* value) {
         case Shape::WSTRING: new (value) std::u16string(); break;
         case Shape::SEQUENCE: new (value) SequenceSlot(*layout.element); break;
         case Shape::ARRAY:
-            for (uint32_t i = 0; i < layout.count; ++i)
-                Construct(*layout.element, value + i * layout.stride);
-            break;
         case Shape::STRUCTURE:
         case Shape::UNION:
             std::memset(value, 0, layout.size);
             if (layout.shape == Shape::UNION) WriteUnionHeader(layout, value);
-            for (const FieldLayout& f : layout.fields) Construct(*f.layout, value + f.offset);
+            ForEachChild(layout, value, Construct);
             break;
         default: std::memset(value, 0, layout.size); break;
     }
@@ -56,17 +71,12 @@ void Construct(const DataLayout& layout, std::byte* value) {
 void Destroy(const DataLayout& layout, std::byte* value) noexcept {
     if (layout.trivial) return;
     switch (layout.shape) {
-        case Shape::STRING: As<std::string>(value).~basic_string(); break;
-        case Shape::WSTRING: As<std::u16string>(value).~basic_string(); break;
-        case Shape::SEQUENCE: As<SequenceSlot>(value).~SequenceSlot(); break;
+        case Shape::STRING: SlotAs<std::string>(value).~basic_string(); break;
+        case Shape::WSTRING: SlotAs<std::u16string>(value).~basic_string(); break;
+        case Shape::SEQUENCE: SlotAs<SequenceSlot>(value).~SequenceSlot(); break;
         case Shape::ARRAY:
-            for (uint32_t i = 0; i < layout.count; ++i)
-                Destroy(*layout.element, value + i * layout.stride);
-            break;
         case Shape::STRUCTURE:
-        case Shape::UNION:
-            for (const FieldLayout& f : layout.fields) Destroy(*f.layout, value + f.offset);
-            break;
+        case Shape::UNION: ForEachChild(layout, value, Destroy); break;
         default: break;
     }
 }
@@ -78,20 +88,16 @@ void Clear(const DataLayout& layout, std::byte* value) {
     }
     switch (layout.shape) {
         case Shape::ENUM: std::memcpy(value, &layout.enumDefault, 4); break;
-        case Shape::STRING: As<std::string>(value).clear(); break;
-        case Shape::WSTRING: As<std::u16string>(value).clear(); break;
-        case Shape::SEQUENCE: As<SequenceSlot>(value).Resize(0); break;
+        case Shape::STRING: SlotAs<std::string>(value).clear(); break;
+        case Shape::WSTRING: SlotAs<std::u16string>(value).clear(); break;
+        case Shape::SEQUENCE: SlotAs<SequenceSlot>(value).Resize(0); break;
         case Shape::ARRAY:
-            for (uint32_t i = 0; i < layout.count; ++i)
-                Clear(*layout.element, value + i * layout.stride);
-            break;
         case Shape::STRUCTURE:
         case Shape::UNION:
             if (layout.shape == Shape::UNION) WriteUnionHeader(layout, value);
-            for (const FieldLayout& f : layout.fields) {
+            for (const FieldLayout& f : layout.fields)
                 if (f.optional) value[f.presenceOffset] = std::byte{0};
-                Clear(*f.layout, value + f.offset);
-            }
+            ForEachChild(layout, value, Clear);
             break;
         default: std::memset(value, 0, layout.size); break;
     }
@@ -103,22 +109,10 @@ void MoveAssign(const DataLayout& layout, std::byte* target, std::byte* source) 
         return;
     }
     switch (layout.shape) {
-        case Shape::STRING: As<std::string>(target).swap(As<std::string>(source)); break;
-        case Shape::WSTRING: As<std::u16string>(target).swap(As<std::u16string>(source)); break;
-        case Shape::SEQUENCE: As<SequenceSlot>(target).swap(As<SequenceSlot>(source)); break;
-        case Shape::ARRAY:
-            for (uint32_t i = 0; i < layout.count; ++i)
-                MoveAssign(*layout.element, target + i * layout.stride, source + i * layout.stride);
-            break;
-        case Shape::STRUCTURE:
-        case Shape::UNION:
-            if (layout.shape == Shape::UNION) std::memcpy(target, source, kUnionHeaderSize);
-            for (const FieldLayout& f : layout.fields) {
-                if (f.optional) target[f.presenceOffset] = source[f.presenceOffset];
-                MoveAssign(*f.layout, target + f.offset, source + f.offset);
-            }
-            break;
-        default: break;
+        case Shape::STRING: SlotAs<std::string>(target).swap(SlotAs<std::string>(source)); break;
+        case Shape::WSTRING: SlotAs<std::u16string>(target).swap(SlotAs<std::u16string>(source)); break;
+        case Shape::SEQUENCE: SlotAs<SequenceSlot>(target).swap(SlotAs<SequenceSlot>(source)); break;
+        default: ForEachPart(layout, target, source, MoveAssign); break;
     }
 }
 
@@ -128,30 +122,18 @@ void CopyAssign(const DataLayout& layout, std::byte* target, const std::byte* so
         return;
     }
     switch (layout.shape) {
-        case Shape::STRING: As<std::string>(target) = As<std::string>(source); break;
-        case Shape::WSTRING: As<std::u16string>(target) = As<std::u16string>(source); break;
+        case Shape::STRING: SlotAs<std::string>(target) = SlotAs<std::string>(source); break;
+        case Shape::WSTRING: SlotAs<std::u16string>(target) = SlotAs<std::u16string>(source); break;
         case Shape::SEQUENCE: {
-            const auto& from = As<SequenceSlot>(source);
-            auto& to = As<SequenceSlot>(target);
+            const auto& from = SlotAs<SequenceSlot>(source);
+            auto& to = SlotAs<SequenceSlot>(target);
             to.ResizeForOverwrite(from.length());
             const uint32_t stride = layout.stride;
             for (uint32_t i = 0; i < from.length(); ++i)
                 CopyAssign(*layout.element, to.data() + i * stride, from.data() + i * stride);
             break;
         }
-        case Shape::ARRAY:
-            for (uint32_t i = 0; i < layout.count; ++i)
-                CopyAssign(*layout.element, target + i * layout.stride, source + i * layout.stride);
-            break;
-        case Shape::STRUCTURE:
-        case Shape::UNION:
-            if (layout.shape == Shape::UNION) std::memcpy(target, source, kUnionHeaderSize);
-            for (const FieldLayout& f : layout.fields) {
-                if (f.optional) target[f.presenceOffset] = source[f.presenceOffset];
-                CopyAssign(*f.layout, target + f.offset, source + f.offset);
-            }
-            break;
-        default: break;
+        default: ForEachPart(layout, target, source, CopyAssign); break;
     }
 }
 
