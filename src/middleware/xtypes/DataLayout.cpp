@@ -82,8 +82,10 @@ uint32_t PlaceFields(DataLayout& l, const std::vector<Member>& members, uint32_t
         l.align = std::max(l.align, f.layout->align);
         l.trivial = l.trivial && f.layout->trivial;
         l.zeroDefault = l.zeroDefault && f.layout->zeroDefault;
+        l.fieldsByName.emplace_back(m.name, static_cast<uint32_t>(l.fields.size()));
         l.fields.push_back(f);
     }
+    std::sort(l.fieldsByName.begin(), l.fieldsByName.end());
     return offset;
 }
 
@@ -245,6 +247,12 @@ int32_t DataLayout::SelectCase(int64_t discriminatorValue) const {
                                [](const CaseLabel& l, int64_t v) { return l.value < v; });
     if (it != labels.end() && it->value == discriminatorValue) return it->caseIndex;
     return defaultCase;
+}
+
+int32_t DataLayout::FindField(std::string_view name) const {
+    auto it = std::lower_bound(fieldsByName.begin(), fieldsByName.end(), name,
+                               [](const auto& entry, std::string_view n) { return entry.first < n; });
+    return it != fieldsByName.end() && it->first == name ? static_cast<int32_t>(it->second) : -1;
 }
 
 int64_t DataLayout::DiscriminatorFor(int32_t caseIndex) const {

@@ -19,6 +19,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Quorvel::xtypes {
@@ -88,6 +90,8 @@ public:
 
     // Structures and unions.
     std::vector<FieldLayout> fields;
+    // Member names in byte order with their field index, for lookups by name.
+    std::vector<std::pair<std::string_view, uint32_t>> fieldsByName;
     Extensibility extensibility = Extensibility::FINAL;
     // Structures whose members form one run filling the whole value (Point {x, y, z}): arrays
     // and sequences of them are copied as one block.
@@ -104,6 +108,8 @@ public:
     int64_t NormalizeDiscriminator(int64_t value) const;
     // Index of the union case a discriminator selects, or -1.
     int32_t SelectCase(int64_t discriminatorValue) const;
+    // Index into `fields` of the member called `name`, or -1.
+    int32_t FindField(std::string_view name) const;
     // A discriminator value that selects `caseIndex` (its first label; the default value for
     // the default case).
     int64_t DiscriminatorFor(int32_t caseIndex) const;

@@ -9,6 +9,7 @@
 #include "middleware/xtypes/ValueLifetime.h"
 
 #include <cstring>
+#include <type_traits>
 #include <new>
 
 namespace Quorvel::xtypes {
@@ -88,11 +89,8 @@ std::string DynamicDataRef::Describe(uint32_t index) const {
 }
 
 uint32_t DynamicDataRef::IndexOf(std::string_view name) const {
-    if (layout_->shape == Shape::STRUCTURE || layout_->shape == Shape::UNION) {
-        const auto& fields = layout_->fields;
-        for (size_t i = 0; i < fields.size(); ++i)
-            if (fields[i].member->name == name) return static_cast<uint32_t>(i + 1);
-    }
+    const int32_t field = layout_->FindField(name);
+    if (field >= 0) return static_cast<uint32_t>(field + 1);
     ThrowLogged("DynamicData: " + type().name() + " has no member '" + std::string(name) + "'");
 }
 
@@ -233,6 +231,24 @@ void DynamicDataRef::value(std::string_view name, const T& newValue) {
     value<T>(IndexOf(name), newValue);
 }
 
+template <typename T>
+void DynamicDataRef::get_values(std::vector<T>& values) const {
+    const DataLayout* element = layout_->element;
+    if ((layout_->shape != Shape::SEQUENCE && layout_->shape != Shape::ARRAY) || !Accepts<T>(element->shape))
+        ThrowLogged("DynamicData: " + type().name() + " is not a collection readable as requested");
+    const uint32_t count = member_count();
+    const std::byte* first = layout_->shape == Shape::ARRAY ? value_ : SlotAs<SequenceSlot>(value_).data();
+    if constexpr (std::is_arithmetic_v<T> && !std::is_same_v<T, long double> && !std::is_same_v<T, bool>) {
+        values.resize(count);
+        if (count != 0) std::memcpy(values.data(), first, size_t{count} * sizeof(T));
+    } else {
+        values.clear();
+        values.reserve(count);
+        for (uint32_t i = 0; i < count; ++i)
+            values.push_back(Load<T>(const_cast<std::byte*>(first) + size_t{i} * element->size));
+    }
+}
+
 std::string_view DynamicDataRef::string_view(uint32_t index) const {
     const Slot slot = Locate(index, Access::READ);
     if (slot.layout->shape != Shape::STRING)
@@ -332,7 +348,8 @@ void DynamicDataRef::clear_all_members() { lifetime::Clear(*layout_, value_); }
     template T DynamicDataRef::value<T>(uint32_t) const;                    \
     template T DynamicDataRef::value<T>(std::string_view) const;            \
     template void DynamicDataRef::value<T>(uint32_t, const T&);             \
-    template void DynamicDataRef::value<T>(std::string_view, const T&);
+    template void DynamicDataRef::value<T>(std::string_view, const T&);   \
+    template void DynamicDataRef::get_values<T>(std::vector<T>&) const;
 
 VELTRANE_DYNAMIC_DATA_VALUE(bool)
 VELTRANE_DYNAMIC_DATA_VALUE(uint8_t)

@@ -85,6 +85,11 @@ public:
     void set_values(uint32_t index, const std::vector<uint16_t>& units);
     void set_values(std::string_view name, const std::vector<uint16_t>& units);
 
+    // Every element of this sequence or array, in order (element kinds as for value<T>; a
+    // multi-dimensional array row-major).
+    template <typename T>
+    void get_values(std::vector<T>& values) const;
+
     // A view of a structure, union, sequence or array member or element, for reading and
     // writing (writing through it selects / makes present / grows like a setter does).
     DynamicDataRef loan_value(uint32_t index);

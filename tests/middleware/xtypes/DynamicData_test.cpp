@@ -175,11 +175,20 @@ TEST(DynamicData, SequencesGrowWithinTheirBound) {
     EXPECT_EQ(points.member_count(), 50u);
     EXPECT_EQ(points.loan_value(50u).value<double>("y"), 50.0);
 
+    std::vector<int32_t> values;
+    list.get_values(values);
+    EXPECT_EQ(values, (std::vector<int32_t>{0, 0}));
+    std::vector<double> wrong;
+    EXPECT_THROW(list.get_values(wrong), std::runtime_error);
+
     auto grid = d.loan_value("grid");
     EXPECT_EQ(grid.member_count(), 4u);
     grid.value<int16_t>(4u, 7);
     EXPECT_THROW(grid.value<int16_t>(5u, 1), std::runtime_error);
     EXPECT_TRUE(JsonEq(ToText(grid), "[[0,0],[0,7]]"));
+    std::vector<int16_t> cells;
+    grid.get_values(cells);
+    EXPECT_EQ(cells, (std::vector<int16_t>{0, 0, 0, 7}));
 }
 
 TEST(DynamicData, CopiesAreDeepAndClearResets) {
