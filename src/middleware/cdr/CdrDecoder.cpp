@@ -345,6 +345,13 @@ void CdrDecoder::DecodeUnion(const DataLayout& layout, std::byte* value, CdrRead
         ForEachMember(reader, [&](const MemberHeader&, CdrReader& body) {
             if (memberIndex++ == 0) {
                 SetCase(layout, value, ReadDiscriminator(*layout.discriminator, body));
+                // The case member may be absent: it then holds its defaults.
+                int32_t selected;
+                std::memcpy(&selected, value + xtypes::kSelectedCaseOffset, sizeof selected);
+                if (selected >= 0) {
+                    const FieldLayout& f = layout.fields[static_cast<size_t>(selected)];
+                    xtypes::lifetime::Clear(*f.layout, value + f.offset);
+                }
                 return;
             }
             int32_t selected;

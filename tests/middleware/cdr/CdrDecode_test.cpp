@@ -126,6 +126,16 @@ TEST(UnionDecode, ValueNoCaseNamesLeavesNothingSelected) {
     EXPECT_FALSE(sample.member_exists("a"));
 }
 
+TEST(UnionDecode, MutableUnionWithoutItsCaseMemberHoldsDefaults) {
+    DynamicData sample(ChoiceUnion(Extensibility::MUTABLE));
+    sample.value<double>("level", 2.5);
+    cdr::from_cdr_buffer(sample, cdr::to_cdr_buffer(sample));
+    EXPECT_EQ(sample.value<double>("level"), 2.5);
+    // PL_CDR2_LE, DHEADER 8, EMHEADER (must-understand, 4 bytes, id 0), discriminator GREEN.
+    cdr::from_cdr_buffer(sample, Hex("000b 0000  08000000  000000a0 01000000"));
+    EXPECT_TRUE(JsonEq(ToText(sample), R"({"discriminator":1,"level":0})"));
+}
+
 TEST(UnionDecode, SignedLabelsOfOctetDiscriminatorsMatchTheirByte) {
     // An int8 discriminator is an octet: the label -5 is the byte 0xfb.
     auto type = DynamicType::Union("Int8Choice", Prim(TypeKind::BYTE),
