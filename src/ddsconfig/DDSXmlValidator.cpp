@@ -18,9 +18,11 @@ namespace Quorvel::ddsconfig {
 
 namespace {
 
-// The two schemas are parsed on first use and never change afterwards. libxml2 only reads a
-// parsed schema while validating, so every validation shares them and brings its own
-// validation context (which holds the mutable state: position, error list).
+// Concurrency: the two schemas are parsed once, on first use, by a function-local static
+// (initialised exactly once even when several threads arrive together; a failed load is retried
+// by the next call), and never change afterwards. libxml2 only reads a parsed schema while
+// validating, so every validation shares them and brings its own validation context (which
+// holds the mutable state: position, error list). Concurrent validations are therefore safe.
 struct EmbeddedSchemas {
   XmlSchemaPtr types;
   XmlSchemaPtr profiles;

@@ -18,7 +18,7 @@ class XmlSourceText {
  public:
   explicit XmlSourceText(std::string text);
 
-  std::string& Text() { return text_; }
+  const std::string& Text() const { return text_; }
 
   // 1-based line of a node (1 when the parser kept no offset for it).
   std::uint32_t LineOf(const pugi::xml_node& node) const;
