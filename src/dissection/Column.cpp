@@ -10,8 +10,8 @@ namespace {
 constexpr std::string_view kFlatKeyPrefix = "SampleData.";
 constexpr std::string_view kSequencePlaceholder = "[i]";
 
-// Removes every selector of a single non-negative label ("{_d=2}"); selectors of several
-// labels ("{_d=3/4}") or of a negative one stay, so that their names remain distinct.
+// Removes every selector of a single non-negative label ("{_d=2}") and the empty selector of a
+// default case ("{_d=}"); selectors of several labels ("{_d=3/4}") or of a negative one stay.
 std::string StripSingleLabelSelectors(const std::string& name) {
   std::string out;
   out.reserve(name.size());
@@ -20,7 +20,7 @@ std::string StripSingleLabelSelectors(const std::string& name) {
     if (name.compare(i, 4, "{_d=") == 0) {
       std::size_t j = i + 4;
       while (j < name.size() && std::isdigit(static_cast<unsigned char>(name[j]))) ++j;
-      if (j > i + 4 && j < name.size() && name[j] == '}') {
+      if (j < name.size() && name[j] == '}') {
         i = j + 1;
         continue;
       }

@@ -16,6 +16,8 @@ struct Outputter::JsonDocuments {
 
 namespace {
 
+constexpr std::uint64_t kLargestRow = std::uint64_t{1} << 26;
+
 // "(2) - NAME" or "2 - NAME" -> "NAME"; any other text unchanged.
 std::string_view WithoutValuePart(std::string_view text) {
   std::size_t i = 0;
@@ -56,7 +58,12 @@ Outputter::Outputter(std::uint64_t bufferMaxSize, const ColumnList* columns,
       columns(columns),
       json(std::make_unique<JsonDocuments>()),
       settings(settings) {
-  if (settings.Has(DissectionBitMap::kRowBuffer)) rowBuffer.assign(bufferMaxSize, 0);
+  if (!settings.Has(DissectionBitMap::kRowBuffer)) return;
+  // Rows of types with unbounded members count the unbounded bound: no row for those.
+  if (bufferMaxSize > kLargestRow)
+    throw std::runtime_error("Row buffer output is not available for a row of " +
+                             std::to_string(bufferMaxSize) + " bytes");
+  rowBuffer.assign(bufferMaxSize, 0);
 }
 
 Outputter::~Outputter() = default;

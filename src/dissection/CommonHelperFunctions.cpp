@@ -1,0 +1,144 @@
+#include "dissection/CommonHelperFunctions.h"
+
+#include "common/Log.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+
+namespace Quorvel::CommonHelperFunctions {
+
+namespace {
+
+using xtypes::TypeKind;
+
+struct EngineKind {
+  TypeKind kind;
+  std::uint32_t number;
+  const char* name;
+};
+
+constexpr EngineKind kEngineKinds[] = {
+    {TypeKind::BOOLEAN, 1, "BOOLEAN"},      {TypeKind::BYTE, 2, "UINT_8"},
+    {TypeKind::INT16, 3, "INT_16"},         {TypeKind::UINT16, 4, "UINT_16"},
+    {TypeKind::INT32, 5, "INT_32"},         {TypeKind::UINT32, 6, "UINT_32"},
+    {TypeKind::INT64, 7, "INT_64"},         {TypeKind::UINT64, 8, "UINT_64"},
+    {TypeKind::FLOAT32, 9, "FLOAT_32"},     {TypeKind::FLOAT64, 10, "FLOAT_64"},
+    {TypeKind::FLOAT128, 11, "FLOAT_128"},  {TypeKind::CHAR8, 12, "CHAR_8"},
+    {TypeKind::CHAR16, 13, "CHAR_16"},      {TypeKind::ENUMERATION, 14, "ENUMERATION"},
+    {TypeKind::ARRAY, 16, "ARRAY"},         {TypeKind::SEQUENCE, 17, "SEQUENCE"},
+    {TypeKind::STRING, 18, "STRING"},       {TypeKind::WSTRING, 19, "WSTRING"},
+    {TypeKind::UNION, 20, "UNION"},         {TypeKind::STRUCTURE, 21, "STRUCTURE"},
+};
+
+const EngineKind* FindEngineKind(TypeKind kind) {
+  for (const EngineKind& entry : kEngineKinds)
+    if (entry.kind == kind) return &entry;
+  return nullptr;
+}
+
+// Values this close to the top of the range cannot be broken down into a calendar time.
+constexpr std::uint64_t kLargestConvertible = std::numeric_limits<std::uint64_t>::max() - 1000000;
+constexpr const char* kEpochText = "1970-01-01T00:00:00Z";
+
+}  // namespace
+
+std::uint32_t DDSTypeKindToEngineTypeKind(TypeKind kind) {
+  const EngineKind* entry = FindEngineKind(kind);
+  return entry ? entry->number : 0;
+}
+
+std::string DDSTypeKindToEngineTypeKindString(TypeKind kind) {
+  const EngineKind* entry = FindEngineKind(kind);
+  return entry ? entry->name : "NONE";
+}
+
+std::string ConvertStringToJsonPointer(std::string_view name) {
+  std::string pointer = "/";
+  pointer.reserve(name.size() + 1);
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (c == '{' && name.substr(i, 4) == "{_d=") {
+      const std::size_t close = name.find('}', i);
+      if (close != std::string_view::npos) {
+        i = close;
+        continue;
+      }
+    }
+    if (c == '.' || c == '[')
+      pointer += '/';
+    else if (c != ']')
+      pointer += c;
+  }
+  if (pointer.size() > 1 && pointer.back() == '/') pointer.pop_back();
+  return pointer;
+}
+
+std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds) {
+  if (microseconds > kLargestConvertible) {
+    LogWarning("Cannot convert value - " + std::to_string(microseconds) +
+               " in EpochMicrosecondsToIso8601. Using default value " + kEpochText);
+    return kEpochText;
+  }
+  const auto seconds = static_cast<std::time_t>(microseconds / 1000000);
+  const auto fraction = static_cast<unsigned>(microseconds % 1000000);
+  std::tm local{};
+  std::tm utc{};
+  if (!localtime_r(&seconds, &local) || !gmtime_r(&seconds, &utc)) {
+    LogWarning("Cannot convert value - " + std::to_string(microseconds) +
+               " in EpochMicrosecondsToIso8601. Using default value " + kEpochText);
+    return kEpochText;
+  }
+  int offset = (local.tm_hour - utc.tm_hour) * 60 + (local.tm_min - utc.tm_min);
+  // Compared by year first, so that New Year's Eve in one zone and New Year in the other count
+  // as one day apart.
+  if (local.tm_year > utc.tm_year || (local.tm_year == utc.tm_year && local.tm_yday > utc.tm_yday))
+    offset += 1440;
+  else if (local.tm_year < utc.tm_year ||
+           (local.tm_year == utc.tm_year && local.tm_yday < utc.tm_yday))
+    offset -= 1440;
+
+  char date[32];
+  std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+  const int magnitude = offset < 0 ? -offset : offset;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s.%06u%c%02d:%02d", date, fraction, offset < 0 ? '-' : '+',
+                magnitude / 60, magnitude % 60);
+  return text;
+}
+
+std::vector<std::string> SplitString(std::string_view text, char delimiter) {
+  return SplitString(text, std::string_view(&delimiter, 1));
+}
+
+std::vector<std::string> SplitString(std::string_view text, std::string_view delimiter) {
+  std::vector<std::string> parts;
+  if (delimiter.empty()) {
+    parts.emplace_back(text);
+    return parts;
+  }
+  std::size_t start = 0;
+  for (std::size_t at = text.find(delimiter); at != std::string_view::npos;
+       at = text.find(delimiter, start)) {
+    parts.emplace_back(text.substr(start, at - start));
+    start = at + delimiter.size();
+  }
+  parts.emplace_back(text.substr(start));
+  return parts;
+}
+
+bool IsNumber(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+bool ContainsNonDigit(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) == 0;
+  });
+}
+
+}  // namespace Quorvel::CommonHelperFunctions
