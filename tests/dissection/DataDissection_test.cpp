@@ -324,7 +324,7 @@ TEST(DataDissection, RowBufferHoldsRawValuesAtColumnOffsets) {
   std::memcpy(&a, row.data(), 2);
   EXPECT_EQ(a, 0x0102);
   // The string is zero-filled to its column's room; the unset optional member stays zero.
-  EXPECT_EQ(std::string(row.begin() + 2, row.begin() + 11), std::string("abcdef\0\0\0", 9));
+  EXPECT_EQ(std::string(row.begin() + 2, row.begin() + 11), std::string("abcd\0\0\0\0\0", 9));
   EXPECT_EQ(std::vector<std::uint8_t>(row.begin() + 11, row.begin() + 15),
             std::vector<std::uint8_t>(4, 0));
   double d = 0;
