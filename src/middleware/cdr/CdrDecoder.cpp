@@ -158,6 +158,11 @@ void CdrDecoder::DecodeSequence(const DataLayout& layout, std::byte* value, CdrR
     if (uint64_t{length} * MinWireSize(element) > body.remaining())
         body.Fail("sequence length " + std::to_string(length) + " exceeds the " +
                   std::to_string(body.remaining()) + " bytes left");
+    // Optional members and unions are stored inline, so a small wire element may stand for a
+    // large one in memory: cap what one sequence may claim.
+    if (uint64_t{length} * element.size > kMaxSequenceBytes)
+        body.Fail("sequence of " + std::to_string(length) + " elements would take more than " +
+                  std::to_string(kMaxSequenceBytes >> 20) + " MiB");
     auto& sequence = SlotAs<xtypes::SequenceSlot>(value);
     sequence.ResizeForOverwrite(length);
     DecodeElements(element, sequence.data(), length, body, depth);

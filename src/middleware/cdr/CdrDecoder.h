@@ -20,6 +20,8 @@ class CdrReader;
 class CdrDecoder {
 public:
     static constexpr uint32_t kMaxDepth = 64;
+    // Memory one decoded sequence may take.
+    static constexpr uint64_t kMaxSequenceBytes = uint64_t{256} << 20;
 
     explicit CdrDecoder(bool xcdr2) : xcdr2_(xcdr2) {}
 

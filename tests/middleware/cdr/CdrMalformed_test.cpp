@@ -92,6 +92,17 @@ TEST(CdrMalformed, HugeCountsAreRefusedBeforeAllocating) {
     EXPECT_NE(DecodeError(wide, Hex("0001 0000 ffffff7f")).find("wide string of 4294967294 bytes"), std::string::npos);
 }
 
+TEST(CdrMalformed, SequencesOfLargeElementsAreCapped) {
+    // Each element is one presence byte on the wire but 8 MB in memory.
+    const auto big = DynamicType::Structure("Big", {Opt("o", DynamicType::Array(Prim(TypeKind::FLOAT64), {1000000}))},
+                                            Extensibility::FINAL);
+    const auto type = DynamicType::Structure("S", {M("s", DynamicType::Sequence(big))}, Extensibility::FINAL);
+    std::vector<uint8_t> bytes = Hex("0006 0000  00000044  00000040");  // XCDR2, DHEADER, 64 elements
+    bytes.resize(bytes.size() + 64, 0);
+    EXPECT_EQ(DecodeError(type, bytes),
+              "CDR decode error at offset 12: sequence of 64 elements would take more than 256 MiB");
+}
+
 TEST(CdrMalformed, MutableMemberOverrunningItsListThrows) {
     const auto mut = DynamicType::Structure("M", {M("a", Prim(TypeKind::INT32), 1)}, Extensibility::MUTABLE);
     // XCDR1 parameter claiming 8 bytes with 4 left, and a list without PID_LIST_END.
