@@ -284,8 +284,16 @@ void DynamicDataRef::set_values(std::string_view name, const std::vector<uint16_
     set_values(IndexOf(name), units);
 }
 
-DynamicDataRef DynamicDataRef::loan_value(uint32_t index) {
-    const Slot slot = Locate(index, Access::WRITE);
+DynamicDataRef DynamicDataRef::loan_value(uint32_t index) { return Loan(index, Access::WRITE); }
+
+const DynamicDataRef DynamicDataRef::loan_value(uint32_t index) const { return Loan(index, Access::READ); }
+
+const DynamicDataRef DynamicDataRef::loan_value(std::string_view name) const {
+    return Loan(IndexOf(name), Access::READ);
+}
+
+DynamicDataRef DynamicDataRef::Loan(uint32_t index, Access access) const {
+    const Slot slot = Locate(index, access);
     const Shape s = slot.layout->shape;
     if (s != Shape::STRUCTURE && s != Shape::UNION && s != Shape::SEQUENCE && s != Shape::ARRAY)
         ThrowLogged("DynamicData: " + Describe(index) + " is " +

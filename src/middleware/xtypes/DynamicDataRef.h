@@ -94,6 +94,10 @@ public:
     // writing (writing through it selects / makes present / grows like a setter does).
     DynamicDataRef loan_value(uint32_t index);
     DynamicDataRef loan_value(std::string_view name);
+    // For reading only: throws where the writing loan would select, make present or grow;
+    // the view is const, so loans taken from it read only too.
+    const DynamicDataRef loan_value(uint32_t index) const;
+    const DynamicDataRef loan_value(std::string_view name) const;
 
     // Unions.
     int64_t discriminator_value() const;
@@ -127,6 +131,7 @@ private:
     Slot LocateField(uint32_t index, Access access) const;
     Slot LocateElement(uint32_t index, Access access) const;
     uint32_t IndexOf(std::string_view name) const;
+    DynamicDataRef Loan(uint32_t index, Access access) const;
     std::string Describe(uint32_t index) const;
     void SelectCase(int32_t caseIndex, int64_t discriminator) const;
 

@@ -207,6 +207,18 @@ TEST(DynamicData, CopiesAreDeepAndClearResets) {
     EXPECT_EQ(ToText(moved), ToText(DynamicData(Sample())));
 }
 
+TEST(DynamicData, ReadingLoansChangeNothing) {
+    DynamicData d(Sample());
+    const DynamicData& reader = d;
+    EXPECT_THROW(reader.loan_value("maybe"), std::runtime_error);  // unset optional
+    EXPECT_FALSE(d.member_exists("maybe"));
+    EXPECT_THROW(reader.loan_value("points").loan_value(1u), std::runtime_error);  // past the length
+    EXPECT_EQ(d.loan_value("points").member_count(), 0u);
+    EXPECT_THROW(reader.loan_value("shape").loan_value("corner"), std::runtime_error);  // not selected
+    EXPECT_EQ(d.loan_value("shape").selected_member_index(), 3u);
+    EXPECT_EQ(reader.loan_value("pos").value<double>("x"), 0.0);
+}
+
 TEST(DynamicData, LoansOfLeavesAreRefused) {
     DynamicData d(Sample());
     EXPECT_THROW(d.loan_value("id"), std::runtime_error);
