@@ -32,7 +32,7 @@ EncodingKind KindFor(xtypes::Extensibility extensibility, CdrVersion version) {
 
 }  // namespace
 
-void from_cdr_buffer(xtypes::DynamicDataRef sample, const uint8_t* payload, size_t size) {
+Encapsulation from_cdr_buffer(xtypes::DynamicDataRef sample, const uint8_t* payload, size_t size) {
     CdrReader header(payload, size, 0, false, 1);
     const uint8_t* id = header.Take(kEncapsulationHeaderSize);
     const uint16_t representation = static_cast<uint16_t>((id[0] << 8) | id[1]);
@@ -47,10 +47,11 @@ void from_cdr_buffer(xtypes::DynamicDataRef sample, const uint8_t* payload, size
     CdrReader reader(payload, size, kEncapsulationHeaderSize, NeedsSwap(encapsulation->order),
                      MaxAlign(encapsulation->version));
     CdrDecoder(xcdr2).DecodeValue(sample.layout(), sample.storage(), reader, 0);
+    return *encapsulation;
 }
 
-void from_cdr_buffer(xtypes::DynamicDataRef sample, const std::vector<uint8_t>& payload) {
-    from_cdr_buffer(sample, payload.data(), payload.size());
+Encapsulation from_cdr_buffer(xtypes::DynamicDataRef sample, const std::vector<uint8_t>& payload) {
+    return from_cdr_buffer(sample, payload.data(), payload.size());
 }
 
 void to_cdr_buffer(const xtypes::DynamicDataRef& sample, std::vector<uint8_t>& payload,

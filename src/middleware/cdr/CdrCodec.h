@@ -18,11 +18,12 @@ class DynamicDataRef;
 
 namespace Quorvel::cdr {
 
-// Decodes `payload` into `sample` (of the payload's type), overwriting every member. Throws
-// CdrError on malformed input; the sample's content is then unspecified but valid. Bytes after
-// the sample (the encapsulation's padding) are ignored.
-void from_cdr_buffer(xtypes::DynamicDataRef sample, const uint8_t* payload, size_t size);
-void from_cdr_buffer(xtypes::DynamicDataRef sample, const std::vector<uint8_t>& payload);
+// Decodes `payload` into `sample` (of the payload's type), overwriting every member, and says
+// which encapsulation it was (its version is the one to compute the key hash with, as Cyclone
+// does). Throws CdrError on malformed input; the sample's content is then unspecified but
+// valid. Bytes after the sample (the encapsulation's padding) are ignored.
+Encapsulation from_cdr_buffer(xtypes::DynamicDataRef sample, const uint8_t* payload, size_t size);
+Encapsulation from_cdr_buffer(xtypes::DynamicDataRef sample, const std::vector<uint8_t>& payload);
 
 struct EncodeOptions {
     // Unset: XCDR1 for final types, XCDR2 for appendable and mutable ones.

@@ -37,7 +37,9 @@ TEST_P(RichRoundTrip, DecodesWhatWasEncodedAndReencodesIdentically) {
         EXPECT_EQ((bytes[0] << 8) | bytes[1], e.expectedId);
 
         DynamicData decoded(type);
-        cdr::from_cdr_buffer(decoded, bytes);
+        const cdr::Encapsulation seen = cdr::from_cdr_buffer(decoded, bytes);
+        EXPECT_EQ(seen.version, e.version);
+        EXPECT_EQ(seen.order, e.order);
         EXPECT_EQ(ToText(decoded), ToText(sample));
         EXPECT_EQ(cdr::to_cdr_buffer(decoded, {e.version, e.order}), bytes);
 
