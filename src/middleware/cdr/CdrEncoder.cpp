@@ -112,6 +112,7 @@ void CdrEncoder::EncodeElements(const DataLayout& element, const std::byte* firs
         if (writer.swap()) SwapEach(writer.buffer().data() + at, size, count);
         return;
     }
+    if (element.flat && EncodeFlatElements(element, first, count, writer)) return;
     for (uint32_t i = 0; i < count; ++i) EncodeValue(element, first + size_t{i} * element.size, writer);
 }
 
@@ -169,15 +170,33 @@ bool CdrEncoder::EncodeRun(const FieldLayout* head, const std::byte* value, CdrW
     if ((writer.relative() - head->offset) % head->runAlign != 0) return false;
     const size_t at = writer.position();
     writer.WriteBytes(value + head->offset, head->runBytes);
+    FixUpRun(writer.buffer().data() + at, head, writer.swap());
+    return true;
+}
+
+void CdrEncoder::FixUpRun(uint8_t* out, const FieldLayout* head, bool swap) {
     // Memory padding inside the run goes out as zeros.
-    uint8_t* out = writer.buffer().data() + at;
     uint32_t covered = 0;
     for (const FieldLayout* f = head; f != head + head->runCount; ++f) {
         const uint32_t relative = f->offset - head->offset;
         std::memset(out + covered, 0, relative - covered);
-        if (writer.swap()) SwapInPlace(out + relative, f->layout->wireSize);
+        if (swap) SwapInPlace(out + relative, f->layout->wireSize);
         covered = relative + f->layout->wireSize;
     }
+}
+
+bool CdrEncoder::EncodeFlatElements(const DataLayout& element, const std::byte* first, uint32_t count,
+                                    CdrWriter& writer) const {
+    const FieldLayout& head = element.fields.front();
+    const bool unframed = element.extensibility == Extensibility::FINAL ||
+                          (!xcdr2_ && element.extensibility == Extensibility::APPENDABLE);
+    if (!unframed || (xcdr2_ && !head.runXcdr2)) return false;
+    writer.Align(head.layout->wireSize);
+    if (writer.relative() % head.runAlign != 0) return false;
+    const size_t at = writer.position();
+    writer.WriteBytes(first, size_t{count} * element.size);
+    for (uint32_t e = 0; e < count; ++e)
+        FixUpRun(writer.buffer().data() + at + size_t{e} * element.size, &head, writer.swap());
     return true;
 }
 

@@ -36,6 +36,11 @@ private:
     void EncodeStructure(const xtypes::DataLayout& layout, const std::byte* value, CdrWriter& writer) const;
     // A run of members copied at once when wire and memory images agree; false otherwise.
     bool EncodeRun(const xtypes::FieldLayout* head, const std::byte* value, CdrWriter& writer) const;
+    // Zeroes the padding and fixes the byte order of a run copied to `out`.
+    static void FixUpRun(uint8_t* out, const xtypes::FieldLayout* head, bool swap);
+    // Arrays and sequences of flat structures as one block, when the images agree.
+    bool EncodeFlatElements(const xtypes::DataLayout& element, const std::byte* first, uint32_t count,
+                            CdrWriter& writer) const;
     void EncodeMutableMembers(const xtypes::DataLayout& layout, const std::byte* value,
                               CdrWriter& writer) const;
     void EncodeUnion(const xtypes::DataLayout& layout, const std::byte* value, CdrWriter& writer) const;
