@@ -95,6 +95,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Bitmask of 16 bits: 2 bytes in both versions.
         Case_{"bitmask 16", DynamicType::Structure("B", {M("m", DynamicType::Bitmask("M", {{"F", 9}}, 16))}, Extensibility::FINAL),
               "0000 0000  0201", R"({"m":513})"},
+        // Bitset of 12 bits: held in 2 bytes.
+        Case_{"bitset 12", DynamicType::Structure("BS", {M("b", DynamicType::Bitset("Bits", {{"lo", 4, TypeKind::BYTE}, {"hi", 8, TypeKind::BYTE}})),
+                                                        M("o", Prim(TypeKind::BYTE))},
+                                                    Extensibility::FINAL),
+              "0001 0000  ab0c 07", R"({"b":3243,"o":7})"},
+        // XCDR2: sequences of enumerations carry a DHEADER like any non-primitive element.
+        Case_{"XCDR2 enum sequence", DynamicType::Structure("ES", {M("c", DynamicType::Sequence(ColorEnum()))}, Extensibility::FINAL),
+              "0006 0000  0000000c 00000002 00000002 00000001", R"({"c":[2,1]})"},
         // XCDR2: sequence of structs has a DHEADER, sequence of longs has not.
         Case_{"XCDR2 sequences", DynamicType::Structure("Q", {M("p", DynamicType::Sequence(PointType())),
                                                              M("l", DynamicType::Sequence(Prim(TypeKind::INT32)))},
