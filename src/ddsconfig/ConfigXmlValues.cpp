@@ -1,4 +1,4 @@
-#include "engine/ConfigXmlValues.h"
+#include "ddsconfig/ConfigXmlValues.h"
 
 #include <pugixml.hpp>
 

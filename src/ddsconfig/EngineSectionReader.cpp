@@ -1,7 +1,7 @@
-#include "engine/EngineSectionReader.h"
+#include "ddsconfig/EngineSectionReader.h"
 
 #include "common/Log.h"
-#include "engine/ConfigXmlValues.h"
+#include "ddsconfig/ConfigXmlValues.h"
 
 #include <limits>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "engine/XMLParser.h"
+#include "ddsconfig/XMLParser.h"
 
 #include "common/Log.h"
-#include "engine/ConfigXmlValues.h"
-#include "engine/EngineSectionReader.h"
+#include "ddsconfig/ConfigXmlValues.h"
+#include "ddsconfig/EngineSectionReader.h"
 
 #include <pugixml.hpp>
 

@@ -1,6 +1,7 @@
 #include "engine/DDSEngine.h"
 
 #include "common/Log.h"
+#include "ddsconfig/EngineDDSConfig.h"
 #include "engine/EngineConfig.h"
 #include "engine/EngineDB.h"
 #include "engine/OperationModes.h"
@@ -63,11 +64,40 @@ void DDSEngine::NotProvided(const std::string& operation) const {
               " of this build");
 }
 
-std::vector<ReaderInfo> DDSEngine::ReadersInfo() const { NotProvided("GetReadersInfo"); }
-std::vector<WriterInfo> DDSEngine::WritersInfo() const { NotProvided("GetWritersInfo"); }
-std::vector<TypeBasicInfo> DDSEngine::TypesBasicInfo() const {
-  NotProvided("GetTypesBasicInfo");
+void DDSEngine::Init() {
+  try {
+    config->InitEngineDDSConfig();
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string(" error loading dds xml files. err : ") + e.what());
+  }
+  config->InitConstantTypeProcessors();
 }
+
+const EngineDDSConfig& DDSEngine::DDSConfig() const {
+  if (!config->engineDDSConfig) throw std::runtime_error("the DDS XML configuration has not been loaded");
+  return *config->engineDDSConfig;
+}
+
+namespace {
+
+template <typename Info>
+std::vector<Info> Endpoints(const std::shared_ptr<const DomainInfo>& domain,
+                            std::map<std::string, Info> DomainInfo::*endpoints) {
+  std::vector<Info> result;
+  if (!domain) return result;
+  for (const auto& entry : (*domain).*endpoints) result.push_back(entry.second);
+  return result;
+}
+
+}  // namespace
+
+std::vector<ReaderInfo> DDSEngine::ReadersInfo() const {
+  return Endpoints(DDSConfig().GetDomainInfo(), &DomainInfo::readers);
+}
+std::vector<WriterInfo> DDSEngine::WritersInfo() const {
+  return Endpoints(DDSConfig().GetDomainInfo(), &DomainInfo::writers);
+}
+std::vector<TypeBasicInfo> DDSEngine::TypesBasicInfo() const { return DDSConfig().TypesBasicInfo(); }
 TypeInfo DDSEngine::IntrospectType(const std::string&) { NotProvided("IntrospectType"); }
 void DDSEngine::DissectRecordingFile(const std::string&, bool) {
   NotProvided("DissectRecordingFile");

@@ -19,6 +19,7 @@ namespace Quorvel {
 
 class DissectedSample;
 class EngineConfig;
+class EngineDDSConfig;
 class EngineDB;
 class EngineListener;
 
@@ -29,6 +30,8 @@ class DDSEngine {
   DDSEngine(const DDSEngine&) = delete;
   DDSEngine& operator=(const DDSEngine&) = delete;
 
+  // Engines call this first from their own Init: it loads the DDS XML files of the
+  // configuration (EngineConfig::InitEngineDDSConfig) and the internal metadata types.
   virtual void Init() = 0;
   // Active engines start their wait sets; the passive engine starts live capture
   // (RunNICMonitoring). The facade calls it in modes 0, 1, 2 and 4 only.
@@ -41,6 +44,8 @@ class DDSEngine {
   void UnbindListener();
   std::shared_ptr<DissectedSample> NextDissectedSample();
 
+  // What the DDS XML loading found: the readers and writers of the participant definition,
+  // and the structures and unions of the type files.
   virtual std::vector<ReaderInfo> ReadersInfo() const;
   virtual std::vector<WriterInfo> WritersInfo() const;
   virtual std::vector<TypeBasicInfo> TypesBasicInfo() const;
@@ -58,6 +63,8 @@ class DDSEngine {
  protected:
   // The registry; throws when the engine has not created it yet.
   EngineDB& DB() const;
+  // The loaded DDS XML configuration; throws when Init has not loaded it.
+  const EngineDDSConfig& DDSConfig() const;
   [[noreturn]] void NotProvided(const std::string& operation) const;
 
   std::shared_ptr<EngineConfig> config;

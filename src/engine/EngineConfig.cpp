@@ -1,5 +1,7 @@
 #include "engine/EngineConfig.h"
 
+#include "common/Log.h"
+#include "ddsconfig/EngineDDSConfig.h"
 #include "engine/NetworkAdapters.h"
 #include "engine/OperationModes.h"
 
@@ -99,6 +101,19 @@ void EngineConfig::VerifyConfiguration() const {
     throw std::runtime_error(
         "Non of the engine's outputs are enabled. Enable Json/Map/IDE output.");
   }
+}
+
+void EngineConfig::InitEngineDDSConfig() {
+  LogDebug("InitEngineDDSConfig");
+  engineDDSConfig = std::make_shared<EngineDDSConfig>(operationMode, ddsConfigurationFilesPath, domainId,
+                                                      domainParticipantName, parseROS2Constants);
+  engineDDSConfig->Init();
+}
+
+void EngineConfig::InitConstantTypeProcessors() {
+  LogDebug("InitConstantTypeProcessors");
+  if (!engineDDSConfig) throw std::runtime_error("InitConstantTypeProcessors needs the DDS configuration loaded");
+  engineDDSConfig->InitInternalTypes();
 }
 
 }  // namespace Quorvel

@@ -27,6 +27,13 @@ class EngineConfig {
 
   std::filesystem::path CSVOutputPath() const { return csvOutputPath; }
 
+  // Creates `engineDDSConfig` from the validated fields and loads every configured DDS XML
+  // path into it. Throws what the loading throws.
+  void InitEngineDDSConfig();
+  // Loads the engine's internal metadata types (sample information, common and captured-packet
+  // metadata) next to the user's types. Needs InitEngineDDSConfig first.
+  void InitConstantTypeProcessors();
+
   std::uint64_t threadPoolSize = 1;
   EngineOperationMode operationMode = EngineOperationMode::ACTIVE_DYNAMIC_MONITORING;
   std::string operationModeName;

@@ -3,7 +3,7 @@
 #include "common/Log.h"
 #include "engine/DDSEngine.h"
 #include "engine/Logger.h"
-#include "engine/XMLParser.h"
+#include "ddsconfig/XMLParser.h"
 
 #include <stdexcept>
 

@@ -106,9 +106,7 @@ std::vector<WriterInfo> Veltrane::GetWritersInfo() const {
 }
 
 std::map<std::string, std::string> Veltrane::GetTopicNameToTypeNameMap(const std::string& path) {
-  LogDebug("GetTopicNameToTypeNameMap");
-  ThrowLogged("GetTopicNameToTypeNameMap is not available in this build: the participant file " +
-              path + " cannot be mapped without the DDS XML loader");
+  return State().GetTopicNameToTypeNameMap(path);
 }
 
 std::vector<TypeBasicInfo> Veltrane::GetTypesBasicInfo() {

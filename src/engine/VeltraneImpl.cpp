@@ -1,12 +1,15 @@
 #include "engine/VeltraneImpl.h"
 
 #include "common/Log.h"
+#include "ddsconfig/TopicTypeMap.h"
+#include "ddsconfig/XMLParser.h"
 #include "engine/DDSEngine.h"
 #include "engine/EngineConfig.h"
 #include "engine/EngineFactory.h"
 #include "engine/OperationModes.h"
-#include "engine/XMLParser.h"
+#include "engine/UnavailableEngine.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace Quorvel {
@@ -99,14 +102,7 @@ void VeltraneImpl::InitLocked(const EngineConfiguration& configuration) {
   const std::string prefix = EngineClassName(engineMode) + "::Init Fatal Error: ";
   Wrapped(prefix, LogSeverityLevel::FATAL, [&] {
     std::shared_ptr<DDSEngine> created = EngineFactory::Instance().CreateEngine(engineMode, config);
-    if (!created) {
-      const std::string modeText =
-          config->operationModeName.empty()
-              ? std::to_string(static_cast<std::uint32_t>(engineMode))
-              : config->operationModeName;
-      throw std::runtime_error("no engine for the " + modeText +
-                               " operation mode is available in this build");
-    }
+    if (!created) created = std::make_shared<UnavailableEngine>(config);
     SetEngine(created);
     created->Init();
   });
@@ -187,6 +183,29 @@ std::shared_ptr<DissectedSampleInterface> VeltraneImpl::GetNextDissectedSample()
     ThrowLogged("Engine is not initialized / running");
   }
   return std::make_shared<DissectedSampleInterface>(current->NextDissectedSample());
+}
+
+std::map<std::string, std::string> VeltraneImpl::GetTopicNameToTypeNameMap(const std::string& file) const {
+  LogDebug("GetTopicNameToTypeNameMap");
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    LogError("GetTopicNameToTypeNameMap directory / file " + file + " doesn't exist");
+    return {};
+  }
+  if (!std::filesystem::is_regular_file(file, error)) {
+    LogError(file + " isn't  a file");
+    return {};
+  }
+  try {
+    // An initialised engine knows every loaded type and profile; otherwise the file stands alone.
+    const std::shared_ptr<DDSEngine> current = Engine();
+    const EngineDDSConfig* loaded =
+        initialized.load() && current && config ? config->engineDDSConfig.get() : nullptr;
+    return ddsconfig::ReadTopicNameToTypeNameMap(file, loaded);
+  } catch (const std::exception& e) {
+    LogError(" dissection error with " + file + " . Error: " + e.what());
+    return {};
+  }
 }
 
 std::vector<ReaderInfo> VeltraneImpl::GetReadersInfo() const {

@@ -39,6 +39,8 @@ class VeltraneImpl {
   void UnbindListener();
   std::shared_ptr<DissectedSampleInterface> GetNextDissectedSample();
 
+  // Failures are logged and give an empty map.
+  std::map<std::string, std::string> GetTopicNameToTypeNameMap(const std::string& file) const;
   std::vector<ReaderInfo> GetReadersInfo() const;
   std::vector<WriterInfo> GetWritersInfo() const;
   std::vector<TypeBasicInfo> GetTypesBasicInfo();

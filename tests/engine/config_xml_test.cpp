@@ -4,7 +4,7 @@
 #include "engine/support/LogDirectory.h"
 #include "engine/support/Thrown.h"
 
-#include "engine/XMLParser.h"
+#include "ddsconfig/XMLParser.h"
 
 #include <gtest/gtest.h>
 

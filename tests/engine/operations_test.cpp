@@ -113,15 +113,5 @@ TEST(ModeOperations, NetworkAdaptersAreSortedAndUnique) {
   EXPECT_NE(std::find(adapters.begin(), adapters.end(), "lo"), adapters.end());
 }
 
-TEST(ModeOperations, TopicMapNeedsTheLoaderAndSaysSo) {
-  LogDirectory log;
-  Veltrane veltrane;
-  const std::string error =
-      Thrown<std::runtime_error>([&] { veltrane.GetTopicNameToTypeNameMap("p.xml"); });
-  EXPECT_NE(error.find("GetTopicNameToTypeNameMap is not available in this build"),
-            std::string::npos);
-  EXPECT_TRUE(log.Contains("error", error));
-}
-
 }  // namespace
 }  // namespace Quorvel::Testing
