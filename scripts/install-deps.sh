@@ -12,7 +12,7 @@ packages=(
   libfastrtps-dev libfastcdr-dev libcli11-dev
   # tests, peers and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  cyclonedds-dev cyclonedds-tools tshark iproute2 python3
+  cyclonedds-dev cyclonedds-tools tshark tcpdump iproute2 python3
   # fuzzing and sanitizers
   clang-14 libclang-rt-14-dev
 )

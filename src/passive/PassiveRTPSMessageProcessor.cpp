@@ -1,0 +1,253 @@
+#include "passive/PassiveRTPSMessageProcessor.h"
+
+#include "common/Log.h"
+#include "engine/EngineConfig.h"
+#include "passive/HexText.h"
+#include "passive/RTPSDataBatchSubMessage.h"
+#include "passive/RTPSDataSubMessage.h"
+#include "passive/RTPSMessageHeader.h"
+#include "passive/RTPSRoutingTargets.h"
+#include "passive/RTPSSubMessageKind.h"
+#include "passive/RTPSUserDataMessage.h"
+#include "passive/SubMessageFlags.h"
+#include "passive/WireReader.h"
+
+#include <thread>
+
+namespace Quorvel::passive {
+
+namespace {
+
+constexpr size_t kSubMessageHeaderSize = 4;
+constexpr std::chrono::milliseconds kDiscoveryPollInterval{10};
+
+// TIME_ZERO, TIME_INVALID and TIME_INFINITE carry no instant (DDSI-RTPS 2.5, 9.3.2).
+bool IsSpecialTime(uint32_t seconds, uint32_t fraction) {
+  return (seconds == 0 && fraction == 0) || (seconds == 0xFFFFFFFF && fraction == 0xFFFFFFFF) ||
+         (seconds == 0x7FFFFFFF && fraction == 0xFFFFFFFF);
+}
+
+std::string Describe(uint8_t id) {
+  return RTPSSubMessageTypeToName(id) + " (" + HexNumber(id, 2) + ")";
+}
+
+}  // namespace
+
+// One sub-message of the message being walked: cut to its length, in its byte order.
+struct PassiveRTPSMessageProcessor::SubMessage {
+  const std::shared_ptr<const RTPSMessage>& message;
+  RTPSMessageHeader& header;
+  WireReader reader;
+  uint8_t id;
+  uint8_t flags;
+};
+
+PassiveRTPSMessageProcessor::PassiveRTPSMessageProcessor(
+    std::shared_ptr<const EngineConfig> config, std::shared_ptr<RTPSRoutingTargets> targets)
+    : config_(std::move(config)), targets_(std::move(targets)) {
+  LogDebug("PassiveRTPSMessageProcessor");
+  waitForDiscovery_ = config_ && config_->operationMode == EngineOperationMode::RECORD_DISSECTION;
+}
+
+PassiveRTPSMessageProcessor::~PassiveRTPSMessageProcessor() {
+  LogDebug("~PassiveRTPSMessageProcessor");
+}
+
+void PassiveRTPSMessageProcessor::Init(std::weak_ptr<RTPSMessageQueue> rtpsQueue) {
+  LogDebug("Init");
+  rtpsQueue_ = std::move(rtpsQueue);
+}
+
+void PassiveRTPSMessageProcessor::Operation() {
+  const auto queue = rtpsQueue_.lock();
+  if (!queue) return;
+  const auto message = queue->Pop();
+  if (!message) {
+    LogDebug("No message in RTPSMessageQueue (in shutdown process)");
+    return;
+  }
+  ProcessMessage(message);
+}
+
+void PassiveRTPSMessageProcessor::ProcessMessage(const std::shared_ptr<const RTPSMessage>& message) {
+  try {
+    ParseMessage(message);
+  } catch (const std::exception& error) {
+    LogError(std::string("Exception in PassiveRTPSMessageProcessor: ") + error.what());
+  }
+}
+
+void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSMessage>& message) {
+  VELTRANE_LOG(DEBUG, "Processing a UDP RTPS Message from " + message->ipHeader->src_ip +
+                          " ip.id #" + std::to_string(message->ipHeader->identification));
+  WireReader reader(*message->payload);
+  RTPSMessageHeader header;
+  try {
+    if (!header.Init(reader)) return;
+  } catch (const WireError& error) {
+    LogWarning(std::string("Discarding an RTPS message too short for its header: ") +
+               error.what());
+    return;
+  }
+  while (reader.Remaining() > 0) {
+    const size_t offset = reader.Offset();
+    header.cursor = static_cast<uint16_t>(offset);
+    if (reader.Remaining() < kSubMessageHeaderSize) {
+      LogWarning("Discarding " + std::to_string(reader.Remaining()) +
+                 " trailing bytes of an RTPS message at offset " + std::to_string(offset) +
+                 ": too short for a sub-message header");
+      return;
+    }
+    const uint8_t id = reader.PeekU8At(offset);
+    const uint8_t flags = reader.PeekU8At(offset + 1);
+    const ByteOrder order = (flags & SubMessageFlags::kEndianness) != 0
+                                ? ByteOrder::LITTLE_ENDIAN_ORDER
+                                : ByteOrder::BIG_ENDIAN_ORDER;
+    size_t bodyLength = reader.PeekU16At(offset + 2, order);
+    const size_t available = reader.Remaining() - kSubMessageHeaderSize;
+    // DDSI-RTPS 2.5, 9.4.5.1.3: zero means "up to the end of the message", except for PAD and
+    // INFO_TS, which may be empty.
+    if (bodyLength == 0 && id != static_cast<uint8_t>(RTPSSubMessageKind::PAD) &&
+        id != static_cast<uint8_t>(RTPSSubMessageKind::INFO_TS)) {
+      bodyLength = available;
+    }
+    if (bodyLength > available) {
+      LogWarning("Discarding the rest of an RTPS message from GUID prefix " +
+                 header.guidPrefixText + ": sub-message " + Describe(id) + " at offset " +
+                 std::to_string(offset) + " claims " + std::to_string(bodyLength) +
+                 " bytes, " + std::to_string(available) + " are left");
+      return;
+    }
+    SubMessage subMessage{message, header, reader.Cut(kSubMessageHeaderSize + bodyLength), id,
+                          flags};
+    subMessage.reader.SetOrder(order);
+    try {
+      Dispatch(subMessage);
+    } catch (const WireError& error) {
+      LogWarning("Discarding sub-message " + Describe(id) + " at offset " +
+                 std::to_string(offset) + " of an RTPS message from GUID prefix " +
+                 header.guidPrefixText + ": " + error.what());
+    }
+  }
+}
+
+void PassiveRTPSMessageProcessor::Dispatch(SubMessage& subMessage) {
+  (this->*DispatchTable()[subMessage.id])(subMessage);
+}
+
+const std::array<PassiveRTPSMessageProcessor::Handler, 256>&
+PassiveRTPSMessageProcessor::DispatchTable() {
+  static const std::array<Handler, 256> table = [] {
+    std::array<Handler, 256> handlers;
+    handlers.fill(&PassiveRTPSMessageProcessor::HandleIgnored);
+    const auto set = [&handlers](RTPSSubMessageKind kind, Handler handler) {
+      handlers[static_cast<uint8_t>(kind)] = handler;
+    };
+    set(RTPSSubMessageKind::INFO_TS, &PassiveRTPSMessageProcessor::HandleInfoTimestamp);
+    set(RTPSSubMessageKind::DATA, &PassiveRTPSMessageProcessor::HandleData);
+    set(RTPSSubMessageKind::DATA_BATCH, &PassiveRTPSMessageProcessor::HandleDataBatch);
+    set(RTPSSubMessageKind::DATA_SESSION, &PassiveRTPSMessageProcessor::HandleDataBatch);
+    return handlers;
+  }();
+  return table;
+}
+
+void PassiveRTPSMessageProcessor::HandleInfoTimestamp(SubMessage& subMessage) {
+  WireReader& reader = subMessage.reader;
+  if ((subMessage.flags & SubMessageFlags::kInlineQos) != 0) {
+    LogDebug("Received an RTPS message with invalid timestamp");
+    return;
+  }
+  reader.Skip(kSubMessageHeaderSize);
+  const uint32_t seconds = reader.ReadU32();
+  const uint32_t fraction = reader.ReadU32();
+  if (IsSpecialTime(seconds, fraction)) {
+    LogDebug("Received an RTPS message with invalid timestamp");
+    return;
+  }
+  subMessage.header.sourceTimestampNs =
+      static_cast<int64_t>(seconds) * 1'000'000'000 +
+      static_cast<int64_t>((static_cast<uint64_t>(fraction) * 1'000'000'000) >> 32);
+  subMessage.header.hasSourceTimestamp = true;
+  LogTrace("Updating sub-messages timestamp");
+}
+
+void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
+  auto data = std::make_shared<RTPSDataSubMessage>();
+  data->header.Init(subMessage.reader);
+  data->message = subMessage.message;
+  data->messageHeader = subMessage.header;
+  data->subMessageOffset = subMessage.reader.Begin();
+  const EntityId& writer = data->header.writerId;
+  const uint64_t sequence = data->header.writerSN.value;
+  const std::string guid = subMessage.header.guidPrefixText + writer.text;
+
+  if (writer.value == EntityId::kParticipantWriter) {
+    VELTRANE_LOG(TRACE, "Enqueuing a Data(p) RTPS message #" + std::to_string(sequence) +
+                            " from Writer GUID 0x" + guid);
+    targets_->RouteParticipantDiscovery(std::move(data));
+  } else if (writer.value == EntityId::kPublicationsWriter ||
+             writer.value == EntityId::kSubscriptionsWriter) {
+    VELTRANE_LOG(TRACE, "Enqueuing a Endpoint Discovery RTPS message #" +
+                            std::to_string(sequence) + " from GUID 0x" + guid);
+    targets_->RouteEndpointDiscovery(std::move(data));
+  } else if (writer.IsUserWriter()) {
+    if (waitForDiscovery_) WaitForEndpointDiscovery();
+    const auto sample = RTPSUserDataMessage::FromDataSubMessage(*data);
+    if (targets_->RouteUserData(sample->header.writerKey, sample)) {
+      VELTRANE_LOG(TRACE, "Enqueuing a UserData RTPS message #" + std::to_string(sequence));
+    } else {
+      LogWarning("No DataWriter matches the UserData RTPS message #" + std::to_string(sequence) +
+                 " from Writer GUID 0x" + guid +
+                 ". Make sure that Discovery messages are properly routed");
+    }
+  } else {
+    VELTRANE_LOG(TRACE,
+                 "Discarding a non Discovery / UserData DDS message #" + std::to_string(sequence));
+  }
+}
+
+void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
+  auto batch = std::make_shared<RTPSDataBatchSubMessage>();
+  batch->header.Init(subMessage.reader);
+  batch->message = subMessage.message;
+  batch->messageHeader = subMessage.header;
+  batch->subMessageOffset = subMessage.reader.Begin();
+  const std::string sequence = std::to_string(batch->header.batchSN.value);
+  if (!batch->header.writerId.IsUserWriter()) {
+    VELTRANE_LOG(TRACE, "Discarding a non UserData RTPS Batch message #" + sequence);
+    return;
+  }
+  if (!targets_->HasUserDataProcessor(batch->WriterGuid())) {
+    LogWarning("No DataWriter matches the UserData RTPS message #" + sequence +
+               " from Writer GUID 0x" + subMessage.header.guidPrefixText +
+               batch->header.writerId.text +
+               ". Make sure that Discovery messages are properly routed");
+    return;
+  }
+  VELTRANE_LOG(TRACE, "Enqueuing a DataBatch RTPS message #" + sequence);
+  targets_->RouteDataBatch(std::move(batch));
+}
+
+void PassiveRTPSMessageProcessor::HandleIgnored(SubMessage& subMessage) {
+  VELTRANE_LOG(DEBUG, "Ignoring RTPS message type = " + RTPSSubMessageTypeToName(subMessage.id) +
+                          " (0x" + HexNumber(subMessage.id, 2).substr(2) + ")");
+}
+
+// A recording is read far faster than discovery is processed: user data waits until every
+// endpoint announcement read before it has been handled. The wait is bounded, since with a
+// single pool thread nothing else could drain the discovery queue meanwhile.
+void PassiveRTPSMessageProcessor::WaitForEndpointDiscovery() {
+  const auto deadline = std::chrono::steady_clock::now() + discoveryWaitLimit_;
+  while (targets_->IsEndpointDiscoveryPending()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      LogWarning("Stopped waiting for endpoint discovery after " +
+                 std::to_string(discoveryWaitLimit_.count()) + " ms");
+      return;
+    }
+    LogTrace("Waiting to finish processing discovery");
+    std::this_thread::sleep_for(kDiscoveryPollInterval);
+  }
+}
+
+}  // namespace Quorvel::passive

@@ -1,0 +1,68 @@
+#pragma once
+
+// Consumer of the RTPS message queue: one run per captured RTPS message. It checks the message
+// header, walks the sub-messages (each cut to its octetsToNextHeader and checked against the
+// end of the message before anything reads it) and dispatches them through a table by id:
+// INFO_TS sets the source time of the sub-messages after it, DATA goes to discovery or to the
+// user-data processor of its writer, DATA_BATCH / DATA_SESSION to the batch queue, the rest is
+// skipped with a debug line. Runs execute concurrently on the pool; a run keeps its state on
+// its own stack, so the processor is shared read-only between them.
+
+#include "passive/MessageQueueManager.h"
+#include "passive/RTPSMessage.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+namespace Quorvel {
+class EngineConfig;
+}
+
+namespace Quorvel::passive {
+
+class RTPSRoutingTargets;
+class WireReader;
+struct RTPSMessageHeader;
+
+class PassiveRTPSMessageProcessor {
+ public:
+  using RTPSMessageQueue = MessageQueueManager<RTPSMessage>;
+
+  PassiveRTPSMessageProcessor(std::shared_ptr<const EngineConfig> config,
+                              std::shared_ptr<RTPSRoutingTargets> targets);
+  ~PassiveRTPSMessageProcessor();
+
+  void Init(std::weak_ptr<RTPSMessageQueue> rtpsQueue);
+  // One run: pops one message and processes it.
+  void Operation();
+  // Parses one message and routes its sub-messages. Never throws: a malformed sub-message is
+  // dropped with a warning and the walk goes on where its length says the next one starts.
+  void ProcessMessage(const std::shared_ptr<const RTPSMessage>& message);
+
+  // How long user data of a recording may wait for endpoint discovery to drain.
+  void SetDiscoveryWaitLimit(std::chrono::milliseconds limit) { discoveryWaitLimit_ = limit; }
+
+ private:
+  struct SubMessage;
+  using Handler = void (PassiveRTPSMessageProcessor::*)(SubMessage&);
+
+  void ParseMessage(const std::shared_ptr<const RTPSMessage>& message);
+  void Dispatch(SubMessage& subMessage);
+  void HandleInfoTimestamp(SubMessage& subMessage);
+  void HandleData(SubMessage& subMessage);
+  void HandleDataBatch(SubMessage& subMessage);
+  void HandleIgnored(SubMessage& subMessage);
+  void WaitForEndpointDiscovery();
+
+  static const std::array<Handler, 256>& DispatchTable();
+
+  std::shared_ptr<const EngineConfig> config_;
+  std::shared_ptr<RTPSRoutingTargets> targets_;
+  std::weak_ptr<RTPSMessageQueue> rtpsQueue_;
+  bool waitForDiscovery_ = false;
+  std::chrono::milliseconds discoveryWaitLimit_{std::chrono::seconds(10)};
+};
+
+}  // namespace Quorvel::passive

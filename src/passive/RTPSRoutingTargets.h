@@ -1,0 +1,35 @@
+#pragma once
+
+// Where the RTPS message processor sends what it parsed. The queues and the writer look-up
+// belong to discovery and user-data processing; the processor only sees this interface.
+
+#include <memory>
+
+namespace Quorvel::passive {
+
+struct RTPSDataSubMessage;
+struct RTPSDataBatchSubMessage;
+struct RTPSUserDataMessage;
+struct WriterKey;
+
+class RTPSRoutingTargets {
+ public:
+  virtual ~RTPSRoutingTargets() = default;
+
+  // Data(p), from the builtin participant writer.
+  virtual void RouteParticipantDiscovery(std::shared_ptr<const RTPSDataSubMessage> data) = 0;
+  // Data(w) and Data(r), from the builtin publications and subscriptions writers.
+  virtual void RouteEndpointDiscovery(std::shared_ptr<const RTPSDataSubMessage> data) = 0;
+  // A batch of a user writer that HasUserDataProcessor accepted.
+  virtual void RouteDataBatch(std::shared_ptr<const RTPSDataBatchSubMessage> batch) = 0;
+  // Whether discovery has mapped the writer to a processor of its type.
+  virtual bool HasUserDataProcessor(const WriterKey& writer) = 0;
+  // Hands one sample to the processor of its writer; false when no processor serves it.
+  virtual bool RouteUserData(const WriterKey& writer,
+                             std::shared_ptr<const RTPSUserDataMessage> sample) = 0;
+  // True while endpoint announcements wait in their queue or are being processed; false once
+  // that queue is gone.
+  virtual bool IsEndpointDiscoveryPending() const = 0;
+};
+
+}  // namespace Quorvel::passive

@@ -1,0 +1,52 @@
+#include "passive/RTPSUserDataMessage.h"
+
+#include "passive/RTPSDataSubMessage.h"
+
+namespace Quorvel::passive {
+
+namespace {
+constexpr size_t kEncapsulationHeaderSize = 4;
+}
+
+std::shared_ptr<RTPSUserDataMessage> RTPSUserDataMessage::FromDataSubMessage(
+    const RTPSDataSubMessage& data) {
+  auto user = std::make_shared<RTPSUserDataMessage>();
+  user->message = data.message;
+  user->messageHeader = data.messageHeader;
+  user->subMessageOffset = data.subMessageOffset;
+  RTPSUserDataMessageHeader& header = user->header;
+  const RTPSDataSubMessageHeader& source = data.header;
+  header.writerKey = data.WriterGuid();
+  header.writerGuidText = header.writerKey.GuidText();
+  header.readerId = source.readerId;
+  header.writerId = source.writerId;
+  header.writerSN = source.writerSN;
+  header.bigEndian = source.bigEndian;
+  header.inlineQos = source.inlineQos;
+  header.dataPresent = source.dataPresent;
+  header.keyPresent = source.keyPresent;
+  header.qos = source.qos;
+  header.encapsulationId = source.encapsulationId;
+  header.payloadBigEndian = source.payloadBigEndian;
+  header.encapsulationOffset = data.subMessageOffset + source.payloadOffset;
+  header.dataOffset = header.encapsulationOffset + kEncapsulationHeaderSize;
+  // Header Init checked that a D or K payload holds its encapsulation header.
+  header.dataLength = (source.dataPresent || source.keyPresent)
+                          ? source.payloadLength - kEncapsulationHeaderSize
+                          : 0;
+  return user;
+}
+
+std::vector<uint8_t> RTPSUserDataMessage::CopySerializedPayload() const {
+  if (!header.dataPresent && !header.keyPresent) return {};
+  const std::vector<uint8_t>& bytes = *message->payload;
+  std::vector<uint8_t> payload;
+  payload.reserve(header.PayloadLength());
+  const auto encapsulation = bytes.begin() + static_cast<std::ptrdiff_t>(header.encapsulationOffset);
+  payload.insert(payload.end(), encapsulation, encapsulation + kEncapsulationHeaderSize);
+  const auto data = bytes.begin() + static_cast<std::ptrdiff_t>(header.dataOffset);
+  payload.insert(payload.end(), data, data + static_cast<std::ptrdiff_t>(header.dataLength));
+  return payload;
+}
+
+}  // namespace Quorvel::passive

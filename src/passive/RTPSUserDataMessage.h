@@ -1,0 +1,30 @@
+#pragma once
+
+#include "passive/RTPSMessage.h"
+#include "passive/RTPSMessageHeader.h"
+#include "passive/RTPSUserDataMessageHeader.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Quorvel::passive {
+
+struct RTPSDataSubMessage;
+
+// One user sample for the processor of its writer's type, from a DATA sub-message or from one
+// sample of a DATA_BATCH. It shares the captured message.
+struct RTPSUserDataMessage {
+  std::shared_ptr<const RTPSMessage> message;
+  RTPSMessageHeader messageHeader;
+  RTPSUserDataMessageHeader header;
+  size_t subMessageOffset = 0;
+
+  // The sample of one DATA sub-message.
+  static std::shared_ptr<RTPSUserDataMessage> FromDataSubMessage(const RTPSDataSubMessage& data);
+  // The serialized payload, encapsulation header first, as the codec reads it. Empty when the
+  // sample carries no data.
+  std::vector<uint8_t> CopySerializedPayload() const;
+};
+
+}  // namespace Quorvel::passive
