@@ -1,0 +1,49 @@
+#pragma once
+
+// What one opened capture source owns: the pcap handle, the per-frame stages and the queue the
+// RTPS messages go to. Shared between the stage object and the thread or pool task running the
+// capture loop, so the handle is closed by whichever lets go last, never under a running loop.
+
+#include "passive/MessageQueueManager.h"
+#include "passive/PacketDecoder.h"
+#include "passive/RTPSMessage.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct pcap;
+
+namespace Quorvel::passive {
+
+struct PcapCloser {
+  void operator()(pcap* handle) const;
+};
+using PcapHandle = std::unique_ptr<pcap, PcapCloser>;
+
+struct CaptureSession {
+  CaptureSession(PcapHandle handle, LinkType linkType, bool live, std::string source,
+                 std::shared_ptr<MessageQueueManager<RTPSMessage>> queue)
+      : handle(std::move(handle)), decoder(linkType), live(live), source(std::move(source)),
+        queue(std::move(queue)) {}
+
+  // Reads frames until the source ends, a read fails or `running` is cleared.
+  void CaptureLoop();
+
+  PcapHandle handle;
+  PacketDecoder decoder;
+  const bool live;
+  const std::string source;
+  std::shared_ptr<MessageQueueManager<RTPSMessage>> queue;
+  std::atomic<bool> running{true};
+  std::atomic<bool> finished{false};
+  std::atomic<uint64_t> framesRead{0};
+  std::atomic<uint64_t> messagesEnqueued{0};
+
+ private:
+  // Live only: waits up to a millisecond for the capture descriptor to become readable.
+  void WaitForTraffic();
+};
+
+}  // namespace Quorvel::passive

@@ -1,0 +1,164 @@
+#include "passive/PassiveEthernetPacketsProcessor.h"
+
+#include "common/Log.h"
+#include "passive/CaptureSession.h"
+#include "passive/ThreadPoolPost.h"
+
+#include <pcap/pcap.h>
+
+#include <filesystem>
+
+namespace Quorvel::passive {
+
+namespace {
+
+constexpr int kSnapLength = 65536;
+constexpr int kReadTimeoutMilliseconds = 1;
+constexpr char kFilter[] = "ip and not tcp";
+// Ethernet frames may carry 802.1Q tags; `vlan` moves the offsets of what follows it.
+constexpr char kEthernetFilter[] = "ip and not tcp or (vlan and ip and not tcp)";
+
+struct DeviceListDeleter {
+  void operator()(pcap_if_t* devices) const { pcap_freealldevs(devices); }
+};
+using DeviceList = std::unique_ptr<pcap_if_t, DeviceListDeleter>;
+
+DeviceList FindAllDevices() {
+  pcap_if_t* devices = nullptr;
+  char error[PCAP_ERRBUF_SIZE] = {};
+  if (pcap_findalldevs(&devices, error) == -1) {
+    ThrowLogged(std::string("Error retrieving NICs list.") + error);
+  }
+  return DeviceList(devices);
+}
+
+// The link stage of a handle, or the Init failure for a link the engine cannot read.
+LinkType CheckLinkType(pcap_t* handle) {
+  const auto type = LinkLayer::FromDatalink(pcap_datalink(handle));
+  if (!type) ThrowLogged(std::string("Init") + " The  engine only supports Ethernet networks");
+  return *type;
+}
+
+void InstallFilter(pcap_t* handle, const std::string& filter) {
+  bpf_program program{};
+  if (pcap_compile(handle, &program, filter.c_str(), 1, PCAP_NETMASK_UNKNOWN) == -1) {
+    ThrowLogged("Init Unable to compile the packet filter." + filter);
+  }
+  const int result = pcap_setfilter(handle, &program);
+  pcap_freecode(&program);
+  if (result == -1) ThrowLogged("Init Unable to set the packet filter." + filter);
+}
+
+PcapHandle OpenInterface(const std::string& name, LinkType& linkType) {
+  const DeviceList devices = FindAllDevices();
+  if (!devices) ThrowLogged(std::string("Init") + "Error. No interfaces found on the machine");
+  std::string listing;
+  bool found = false;
+  for (const pcap_if_t* device = devices.get(); device != nullptr; device = device->next) {
+    listing += std::string(device->name) + " - " +
+               (device->description ? device->description : "") + " ; ";
+    found = found || name == device->name;
+  }
+  if (!found) {
+    ThrowLogged("Init Interface name '" + name + "' was not found. List of detected NICs : " +
+                listing);
+  }
+  char error[PCAP_ERRBUF_SIZE] = {};
+  PcapHandle handle(pcap_open_live(name.c_str(), kSnapLength, 1, kReadTimeoutMilliseconds, error));
+  if (!handle) ThrowLogged("Init Unable to open the adapter." + name + ". " + error);
+  linkType = CheckLinkType(handle.get());
+  InstallFilter(handle.get(), linkType == LinkType::ETHERNET ? kEthernetFilter : kFilter);
+  if (pcap_setnonblock(handle.get(), 1, error) == -1) {
+    ThrowLogged("Init Unable to set the adapter " + name + " non-blocking. " + error);
+  }
+  LogInfo("listening on " + name);
+  return handle;
+}
+
+PcapHandle OpenRecording(const std::string& path, LinkType& linkType) {
+  char error[PCAP_ERRBUF_SIZE] = {};
+  PcapHandle handle(pcap_open_offline(path.c_str(), error));
+  if (!handle) ThrowLogged("Init Unable to open pcap file: " + path + ". Error: " + error);
+  linkType = CheckLinkType(handle.get());
+  LogInfo("Dissecting " + path);
+  return handle;
+}
+
+}  // namespace
+
+PassiveEthernetPacketsProcessor::PassiveEthernetPacketsProcessor() {
+  LogDebug("PassiveEthernetPacketsProcessor");
+}
+
+PassiveEthernetPacketsProcessor::~PassiveEthernetPacketsProcessor() {
+  Terminate();
+  LogDebug("~PassiveEthernetPacketsProcessor");
+}
+
+void PassiveEthernetPacketsProcessor::Init(const std::string& sourceName,
+                                           std::shared_ptr<RTPSMessageQueue> rtpsQueue,
+                                           SourceType sourceType) {
+  LogDebug("Init");
+  if (sourceType != SourceType::NIC && sourceType != SourceType::PCAP_FILE) return;
+  const bool live = sourceType == SourceType::NIC;
+  sourceName_ = live ? sourceName : (std::filesystem::current_path() / sourceName).string();
+  LinkType linkType = LinkType::ETHERNET;
+  PcapHandle handle = live ? OpenInterface(sourceName_, linkType)
+                           : OpenRecording(sourceName_, linkType);
+  auto session = std::make_shared<CaptureSession>(std::move(handle), linkType, live, sourceName_,
+                                                  std::move(rtpsQueue));
+  std::lock_guard lock(sessionMutex_);
+  session_ = std::move(session);
+}
+
+void PassiveEthernetPacketsProcessor::Operation() {
+  if (const auto session = Session()) session->CaptureLoop();
+}
+
+void PassiveEthernetPacketsProcessor::Run(boost::asio::thread_pool& pool) {
+  if (auto session = Session()) {
+    PostToPool(pool, [session = std::move(session)] { session->CaptureLoop(); });
+  }
+}
+
+void PassiveEthernetPacketsProcessor::StartCaptureThread() {
+  if (auto session = Session()) {
+    captureThread_ = std::thread([session = std::move(session)] { session->CaptureLoop(); });
+  }
+}
+
+void PassiveEthernetPacketsProcessor::Terminate() {
+  LogTrace("Terminate");
+  std::shared_ptr<CaptureSession> session;
+  {
+    std::lock_guard lock(sessionMutex_);
+    session = std::move(session_);
+  }
+  if (session) session->running.store(false);
+  if (captureThread_.joinable()) captureThread_.join();
+  // A recording's loop may still run on a pool thread: its fragments go with the session.
+  if (session && session->finished.load()) session->decoder.Restart();
+  // The handle closes with the last reference: here, or when a pool task still reading lets go.
+}
+
+bool PassiveEthernetPacketsProcessor::IsFinished() const {
+  const auto session = Session();
+  return !session || session->finished.load();
+}
+
+uint64_t PassiveEthernetPacketsProcessor::FramesRead() const {
+  const auto session = Session();
+  return session ? session->framesRead.load() : 0;
+}
+
+uint64_t PassiveEthernetPacketsProcessor::MessagesEnqueued() const {
+  const auto session = Session();
+  return session ? session->messagesEnqueued.load() : 0;
+}
+
+std::shared_ptr<CaptureSession> PassiveEthernetPacketsProcessor::Session() const {
+  std::lock_guard lock(sessionMutex_);
+  return session_;
+}
+
+}  // namespace Quorvel::passive
