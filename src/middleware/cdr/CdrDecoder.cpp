@@ -322,6 +322,7 @@ int64_t CdrDecoder::ReadDiscriminator(const DataLayout& layout, CdrReader& reade
         case Shape::BOOLEAN:
         case Shape::BYTE:
         case Shape::CHAR8: return *reader.Take(1);
+        case Shape::INT8: return static_cast<int8_t>(*reader.Take(1));
         case Shape::INT16: return reader.Read<int16_t>();
         case Shape::UINT16:
         case Shape::CHAR16: return reader.Read<uint16_t>();

@@ -286,6 +286,7 @@ void CdrEncoder::EncodeDiscriminator(const DataLayout& layout, int64_t value, Cd
         case Shape::ENUM: WriteUnsigned(writer, static_cast<uint32_t>(value), xcdr2_ ? layout.wireSize : 4); return;
         case Shape::BOOLEAN:
         case Shape::BYTE:
+        case Shape::INT8:
         case Shape::CHAR8: WriteUnsigned(writer, static_cast<uint64_t>(value), 1); return;
         default: WriteUnsigned(writer, static_cast<uint64_t>(value), layout.wireSize); return;
     }

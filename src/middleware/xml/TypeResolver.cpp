@@ -162,7 +162,7 @@ DynamicTypePtr TypeResolver::ElementType(const pugi::xml_node& node, const Defin
         if (name.empty()) site.Fail("Missing nonBasicTypeName");
         return NamedType(name, "type", site);
     }
-    const TypeKind kind = ConvertTypeDefToEnumDef(typeName);
+    const TypeKind kind = MemberTypeKind(typeName);
     if (kind == TypeKind::STRING) return DynamicType::String(ReadBound(node.attribute("stringMaxLength"), site));
     if (kind == TypeKind::WSTRING) return DynamicType::WString(ReadBound(node.attribute("stringMaxLength"), site));
     if (!xtypes::IsPrimitiveKind(kind)) site.Fail("Unknown type " + Quoted(typeName));
@@ -298,7 +298,7 @@ DynamicTypePtr TypeResolver::BuildBitset(const Declaration& declaration) {
         field.bitCount = static_cast<uint16_t>(ReadInteger(bits, 1, 64, fieldSite));
         field.kind = BitfieldHolderKind(field.bitCount);
         if (child.attribute("type")) {
-            field.kind = ConvertTypeDefToEnumDef(child.attribute("type").value());
+            field.kind = MemberTypeKind(child.attribute("type").value());
             if (!xtypes::IsPrimitiveKind(field.kind))
                 fieldSite.Fail("Invalid bitfield type " + Quoted(child.attribute("type").value()));
         }

@@ -72,7 +72,7 @@ private:
     ConstEvaluator consts_;
     std::unordered_map<const Declaration*, xtypes::DynamicTypePtr> built_;
     std::vector<const Declaration*> inProgress_;
-    std::array<xtypes::DynamicTypePtr, 13> primitives_;
+    std::array<xtypes::DynamicTypePtr, 14> primitives_;
 };
 
 }  // namespace Quorvel::xml

@@ -30,6 +30,7 @@ Range LabelRange(TypeKind kind) {
     switch (kind) {
         case TypeKind::BOOLEAN: return {0, 1};
         case TypeKind::BYTE: return RangeOf<uint8_t>();
+        case TypeKind::INT8: return RangeOf<int8_t>();
         case TypeKind::CHAR8: return RangeOf<uint8_t>();
         case TypeKind::CHAR16: return RangeOf<uint16_t>();
         case TypeKind::INT16: return RangeOf<int16_t>();

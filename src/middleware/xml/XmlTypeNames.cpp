@@ -52,4 +52,8 @@ TypeKind ConvertTypeDefToEnumDef(std::string_view xmlTypeName) {
     return TypeKind::NO_TYPE;
 }
 
+TypeKind MemberTypeKind(std::string_view xmlTypeName) {
+    return xmlTypeName == "int8" ? TypeKind::INT8 : ConvertTypeDefToEnumDef(xmlTypeName);
+}
+
 }  // namespace Quorvel::xml

@@ -12,4 +12,9 @@ namespace Quorvel::xml {
 // real type files use is accepted. NO_TYPE for anything else, including "nonBasic".
 xtypes::TypeKind ConvertTypeDefToEnumDef(std::string_view xmlTypeName);
 
+// Kind a member, element or discriminator of that XML type name gets in a DynamicType. As
+// ConvertTypeDefToEnumDef, except that "int8" is the signed INT8: the table above is a fixed
+// contract of the metadata checks (int8 -> byte), but a sample must decode -5 as -5, not 251.
+xtypes::TypeKind MemberTypeKind(std::string_view xmlTypeName);
+
 }  // namespace Quorvel::xml

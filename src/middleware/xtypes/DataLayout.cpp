@@ -16,6 +16,7 @@ Shape PrimitiveShape(TypeKind kind) {
     switch (kind) {
         case TypeKind::BOOLEAN: return Shape::BOOLEAN;
         case TypeKind::BYTE: return Shape::BYTE;
+        case TypeKind::INT8: return Shape::INT8;
         case TypeKind::INT16: return Shape::INT16;
         case TypeKind::UINT16: return Shape::UINT16;
         case TypeKind::INT32: return Shape::INT32;
@@ -235,6 +236,7 @@ int64_t DataLayout::NormalizeDiscriminator(int64_t value) const {
         case Shape::UINT16:
         case Shape::CHAR16: return value & 0xffff;
         case Shape::UINT32: return value & 0xffffffff;
+        case Shape::INT8: return static_cast<int8_t>(value);
         case Shape::INT16: return static_cast<int16_t>(value);
         case Shape::INT32:
         case Shape::ENUM: return static_cast<int32_t>(value);

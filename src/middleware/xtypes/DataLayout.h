@@ -29,7 +29,7 @@ class DynamicType;
 struct Member;
 
 enum class Shape : uint8_t {
-    BOOLEAN, BYTE, INT16, UINT16, INT32, UINT32, INT64, UINT64,
+    BOOLEAN, BYTE, INT8, INT16, UINT16, INT32, UINT32, INT64, UINT64,
     FLOAT32, FLOAT64, FLOAT128, CHAR8, CHAR16,
     ENUM, BITMASK, BITSET,
     STRING, WSTRING, SEQUENCE, ARRAY, STRUCTURE, UNION,
@@ -103,8 +103,9 @@ public:
     int64_t defaultDiscriminator = 0;
 
     // A discriminator value in the range of the discriminator's kind as the wire carries it
-    // (octet, char and unsigned kinds zero-extended), so that a label written -5 for an int8
-    // discriminator matches the byte 0xfb.
+    // (octet, char and unsigned kinds zero-extended, signed kinds sign-extended), so that a
+    // label written -5 for an octet discriminator matches the byte 0xfb, and for an int8 one
+    // the value -5 that byte decodes to.
     int64_t NormalizeDiscriminator(int64_t value) const;
     // Index of the union case a discriminator selects, or -1.
     int32_t SelectCase(int64_t discriminatorValue) const;

@@ -137,6 +137,7 @@ void Append(std::string& out, const DataLayout& layout, const std::byte* v) {
     switch (layout.shape) {
         case Shape::BOOLEAN: out += *v != std::byte{0} ? "true" : "false"; break;
         case Shape::BYTE: AppendInteger(out, Load<uint8_t>(v)); break;
+        case Shape::INT8: AppendInteger(out, Load<int8_t>(v)); break;
         case Shape::INT16: AppendInteger(out, Load<int16_t>(v)); break;
         case Shape::UINT16:
         case Shape::CHAR16: AppendInteger(out, Load<uint16_t>(v)); break;

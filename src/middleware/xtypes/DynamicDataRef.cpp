@@ -22,7 +22,8 @@ TypeKind KindOf(const DataLayout& layout) { return layout.type->kind(); }
 template <typename T>
 bool Accepts(Shape s) {
     if constexpr (std::is_same_v<T, bool>) return s == Shape::BOOLEAN;
-    else if constexpr (std::is_same_v<T, uint8_t> || std::is_same_v<T, int8_t>) return s == Shape::BYTE;
+    else if constexpr (std::is_same_v<T, uint8_t>) return s == Shape::BYTE;
+    else if constexpr (std::is_same_v<T, int8_t>) return s == Shape::INT8;
     else if constexpr (std::is_same_v<T, char>) return s == Shape::CHAR8;
     else if constexpr (std::is_same_v<T, char16_t>) return s == Shape::CHAR16;
     else if constexpr (std::is_same_v<T, int16_t>) return s == Shape::INT16;

@@ -11,7 +11,7 @@
 // maps one to one onto these calls.
 //
 // Typed access (`value<T>`) accepts, for T:
-//   bool: boolean        uint8_t, int8_t: octet     char: char8     char16_t: char16
+//   bool: boolean        uint8_t: octet     int8_t: int8     char: char8     char16_t: char16
 //   int16_t: short       uint16_t: unsigned short, char16 (wchar read as unsigned short)
 //   int32_t, uint32_t: long / unsigned long and enumerations (the ordinal)
 //   int64_t, uint64_t: long long / unsigned long long, bitmasks and bitsets

@@ -19,6 +19,7 @@ std::string PrimitiveName(TypeKind kind) {
     switch (kind) {
         case TypeKind::BOOLEAN: return "boolean";
         case TypeKind::BYTE: return "octet";
+        case TypeKind::INT8: return "int8";
         case TypeKind::INT16: return "short";
         case TypeKind::UINT16: return "unsigned short";
         case TypeKind::INT32: return "long";
@@ -42,6 +43,7 @@ bool IsValidDiscriminatorKind(TypeKind kind) {
     switch (kind) {
         case TypeKind::BOOLEAN:
         case TypeKind::BYTE:
+        case TypeKind::INT8:
         case TypeKind::CHAR8:
         case TypeKind::CHAR16:
         case TypeKind::INT16:
@@ -89,6 +91,7 @@ std::string_view TypeKindName(TypeKind kind) {
         case TypeKind::NO_TYPE: return "NO_TYPE";
         case TypeKind::BOOLEAN: return "BOOLEAN";
         case TypeKind::BYTE: return "BYTE";
+        case TypeKind::INT8: return "INT8";
         case TypeKind::INT16: return "INT16";
         case TypeKind::UINT16: return "UINT16";
         case TypeKind::INT32: return "INT32";

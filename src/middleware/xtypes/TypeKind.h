@@ -22,6 +22,7 @@ enum class TypeKind : uint32_t {
     FLOAT128 = 0x400B,
     CHAR8 = 0x400C,
     CHAR16 = 0x400D,
+    INT8 = 0x400E,
     ENUMERATION = 0x4010,
     BITMASK = 0x4011,
     ALIAS = 0x8001,
@@ -36,10 +37,10 @@ enum class TypeKind : uint32_t {
 
 enum class Extensibility : uint8_t { FINAL, APPENDABLE, MUTABLE };
 
-// The thirteen kinds that hold one fixed-size value (boolean .. char16).
+// The fourteen kinds that hold one fixed-size value (boolean .. int8).
 constexpr bool IsPrimitiveKind(TypeKind kind) {
     const auto v = static_cast<uint32_t>(kind);
-    return v >= 0x4001 && v <= 0x400D;
+    return v >= 0x4001 && v <= 0x400E;
 }
 
 constexpr bool IsStringKind(TypeKind kind) {
@@ -59,6 +60,7 @@ constexpr uint32_t PrimitiveSize(TypeKind kind) {
     switch (kind) {
         case TypeKind::BOOLEAN:
         case TypeKind::BYTE:
+        case TypeKind::INT8:
         case TypeKind::CHAR8: return 1;
         case TypeKind::INT16:
         case TypeKind::UINT16:

@@ -77,8 +77,6 @@ private:
         Check(value["discriminator"], *type.discriminator(), Join(path, "discriminator"));
         if (!DiscriminatorValue(value["discriminator"], discriminator))
             return Fail(path, "unreadable discriminator");
-        // An int8 discriminator is written signed; the type system holds it as a byte.
-        if (type.discriminator()->Resolve().kind() == TypeKind::BYTE) discriminator &= 0xff;
         const int32_t selected = type.SelectCase(discriminator);
         const size_t expectedKeys = selected < 0 ? 1 : 2;
         if (value.size() != expectedKeys) return Fail(path, "wrong number of branches");
@@ -156,11 +154,8 @@ private:
                 if (!value.is_string() || value.get<std::string>().size() != 1)
                     Fail(path, "not one character");
                 return;
-            case TypeKind::BYTE:  // octet, uint8 and int8: -128 .. 255
-                if (!value.is_number_integer() || value.get<int64_t>() < -128 ||
-                    value.get<int64_t>() > 255)
-                    Fail(path, "not a byte");
-                return;
+            case TypeKind::BYTE: return CheckInteger<uint8_t>(value, path);
+            case TypeKind::INT8: return CheckInteger<int8_t>(value, path);
             case TypeKind::INT16: return CheckInteger<int16_t>(value, path);
             case TypeKind::UINT16: return CheckInteger<uint16_t>(value, path);
             case TypeKind::INT32: return CheckInteger<int32_t>(value, path);

@@ -179,7 +179,7 @@ TEST_F(XmlTypeReaderTest, EveryTypeSpellingAndScopedConsts) {
         {"precise", "long double", 8},
         {"precise2", "long double", 9},
         {"raw_byte", "octet", 10},
-        {"signed_byte", "octet", 11},
+        {"signed_byte", "int8", 11},
         {"count", "unsigned short", 12},
         {"total", "unsigned long", 13},
         {"offset", "long long", 14},
@@ -211,7 +211,7 @@ TEST_F(XmlTypeReaderTest, UnionsOnEveryDiscriminatorKind) {
         {"Sensors::OctetChoice", "octet", TypeKind::BYTE,
          {{"letter", "char", {0}}, {"big", "unsigned long long", {255}}, {"ratio", "float", {}, true}}, 2},
         {"Sensors::WideChoice", "long long", TypeKind::INT64,
-         {{"huge", "unsigned long long", {int64_t{1} << 32}}, {"negative", "octet", {-1}}}, -1},
+         {{"huge", "unsigned long long", {int64_t{1} << 32}}, {"negative", "int8", {-1}}}, -1},
         {"Sensors::KindChoice", "Geo::Projection::Kind", TypeKind::ENUMERATION,
          {{"zone", "unsigned short", {1}}, {"pole", "boolean", {7}}}, -1},
     };
