@@ -33,7 +33,8 @@ bool HasColumns(TypeKind kind) {
 }
 
 bool IsSignedDiscriminator(TypeKind kind) {
-  return kind == TypeKind::INT16 || kind == TypeKind::INT32 || kind == TypeKind::INT64;
+  return kind == TypeKind::INT8 || kind == TypeKind::INT16 || kind == TypeKind::INT32 ||
+         kind == TypeKind::INT64;
 }
 
 // A discriminator's value within its kind's width (the sample holds it in 64 bits).
@@ -56,7 +57,8 @@ DynamicDataDissector::DynamicDataDissector(xtypes::DynamicDataRef data, DDSSampl
       columns(sample.Columns()),
       settings(outputter.Settings()),
       wantsText(settings.Has(DissectionBitMap::kFlatMap) ||
-                settings.Has(DissectionBitMap::kValueLine)) {
+                settings.Has(DissectionBitMap::kValueLine)),
+      wantsJson(settings.Has(DissectionBitMap::kJson)) {
   ordered_json result;
   switch (data.type_kind()) {
     case TypeKind::STRUCTURE:
@@ -69,7 +71,7 @@ DynamicDataDissector::DynamicDataDissector(xtypes::DynamicDataRef data, DDSSampl
     case TypeKind::ALIAS: LogWarning("TOP LEVEL ALIAS_TYPE N/A"); break;
     default: LogWarning("TOP LEVEL PRIMITIVE_TYPE N/A"); break;
   }
-  if (settings.Has(DissectionBitMap::kJson)) {
+  if (wantsJson) {
     ordered_json& document = outputter.SampleJson();
     if (!document.is_object()) document = ordered_json::object();
     document["SampleData"] = std::move(result);
@@ -105,7 +107,7 @@ ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
        c = Current())
     IncrementHeaderIter();
 
-  ordered_json object = ordered_json::object();
+  ordered_json object = wantsJson ? ordered_json::object() : ordered_json();
   const std::vector<xtypes::Member>& members = data.type().Resolve().all_members();
   for (std::uint32_t i = 1; i <= members.size(); ++i) {
     const TypeKind kind = members[i - 1].type->Resolve().kind();
@@ -117,7 +119,8 @@ ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
       continue;
     }
     ordered_json value = DissectMember(data, i, kind, false);
-    if (!value.is_discarded()) AppendUnique(object, column->memberName, std::move(value));
+    if (wantsJson && !value.is_discarded())
+      AppendUnique(object, column->memberName, std::move(value));
   }
   return object;
 }
@@ -138,10 +141,13 @@ ordered_json DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data,
   const xtypes::DynamicType& unionType = data.type().Resolve();
   const Column& discriminatorColumn = *Current();
   const std::int64_t discriminator = data.discriminator_value();
-  ordered_json object = ordered_json::object();
-  AppendUnique(object, discriminatorColumn.memberName,
-               InsertDiscriminator(discriminator, discriminatorColumn,
-                                   unionType.discriminator()->Resolve().kind()));
+  ordered_json discriminatorJson = InsertDiscriminator(
+      discriminator, discriminatorColumn, unionType.discriminator()->Resolve().kind());
+  ordered_json object;
+  if (wantsJson) {
+    object = ordered_json::object();
+    AppendUnique(object, discriminatorColumn.memberName, std::move(discriminatorJson));
+  }
 
   const std::uint32_t selected = data.selected_member_index();
   if (selected == 0) {
@@ -172,7 +178,7 @@ ordered_json DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data,
       continue;
     }
     ordered_json value = DissectMember(data, k, kind, false);
-    if (!value.is_discarded()) object.emplace(column->memberName, std::move(value));
+    if (wantsJson && !value.is_discarded()) object.emplace(column->memberName, std::move(value));
   }
   return object;
 }
@@ -192,7 +198,7 @@ ordered_json DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data
   if (isSequence && elementKind == TypeKind::WSTRING)
     ThrowLogged("SEQUENCE_TYPE of WSTRING_TYPE is not supported");
 
-  ordered_json array = ordered_json::array();
+  ordered_json array = wantsJson ? ordered_json::array() : ordered_json();
   if (count == 0) {
     FillSequenceRemainder(node.depth);
     InsertCollectionLengthNotationToBuffer(0);
@@ -201,14 +207,15 @@ ordered_json DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data
   InsertCollectionLengthNotationToBuffer(count);
   if (isSequence) m_sequenceIndexList.push_back(0);
   const std::size_t elementStart = headerIter;
-  array.get_ref<ordered_json::array_t&>().reserve(count);
+  if (wantsJson) array.get_ref<ordered_json::array_t&>().reserve(count);
   for (std::uint32_t k = 1; k <= count; ++k) {
     if (isSequence) {
       headerIter = elementStart;
       UpdateLastSequenceIndexList(k - 1);
     }
     if (!Current()) break;
-    array.push_back(DissectMember(data, k, elementKind, true));
+    ordered_json element = DissectMember(data, k, elementKind, true);
+    if (wantsJson) array.push_back(std::move(element));
   }
   if (isSequence) {
     FillSequenceRemainder(node.depth);
@@ -238,6 +245,8 @@ ordered_json DynamicDataDissector::DissectPrimitiveMember(const xtypes::DynamicD
     case TypeKind::BOOLEAN: return InsertPrimitiveValueToBuffer(data.value<bool>(index), column);
     case TypeKind::BYTE:
       return InsertPrimitiveValueToBuffer(data.value<std::uint8_t>(index), column);
+    case TypeKind::INT8:
+      return InsertPrimitiveValueToBuffer(data.value<std::int8_t>(index), column);
     case TypeKind::INT16:
       return InsertPrimitiveValueToBuffer(data.value<std::int16_t>(index), column);
     case TypeKind::UINT16:
@@ -286,22 +295,22 @@ ordered_json DynamicDataDissector::InsertPrimitiveValueToBuffer(T value, const C
   if constexpr (std::is_same_v<T, bool>) {
     const bool asString = settings.booleanFormat == BooleanFormat::STRING;
     if (wantsText) text = asString ? (value ? "TRUE" : "FALSE") : (value ? "1" : "0");
-    json = asString ? ordered_json(value ? "TRUE" : "FALSE") : ordered_json(value);
+    if (wantsJson) json = asString ? ordered_json(value ? "TRUE" : "FALSE") : ordered_json(value);
   } else if constexpr (std::is_same_v<T, char>) {
-    text.assign(1, value);
-    json = text;
+    if (wantsText) text.assign(1, value);
+    if (wantsJson) json = std::string(1, value);
   } else if constexpr (std::is_same_v<T, float>) {
     if (wantsText) text = ValueText::FromFloat(value);
-    json = static_cast<double>(value);
+    if (wantsJson) json = static_cast<double>(value);
   } else if constexpr (std::is_same_v<T, double>) {
     if (wantsText) text = ValueText::FromDouble(value);
-    json = value;
+    if (wantsJson) json = value;
   } else if constexpr (std::is_signed_v<T>) {
     if (wantsText) text = ValueText::FromSigned(value);
-    json = static_cast<std::int64_t>(value);
+    if (wantsJson) json = static_cast<std::int64_t>(value);
   } else {
     if (wantsText) text = ValueText::FromUnsigned(value);
-    json = static_cast<std::uint64_t>(value);
+    if (wantsJson) json = static_cast<std::uint64_t>(value);
   }
   InsertLeaf(column, &value, sizeof value, std::move(text));
   return json;
@@ -317,7 +326,7 @@ ordered_json DynamicDataDissector::InsertStringValueToBuffer(std::string_view te
   } else {
     InsertLeaf(column, nullptr, 0, wantsText ? std::string(text) : std::string());
   }
-  if (!settings.Has(DissectionBitMap::kJson)) return ordered_json();
+  if (!wantsJson) return ordered_json();
   return ordered_json(std::string(text));
 }
 
@@ -339,7 +348,8 @@ ordered_json DynamicDataDissector::InsertEnumValueToBuffer(std::int32_t value,
                ? name
                : "(" + ValueText::FromSigned(value) + ") - " + name;
   }
-  ordered_json json = format == EnumOutputFormat::VALUE ? ordered_json(value) : ordered_json(text);
+  ordered_json json;
+  if (wantsJson) json = format == EnumOutputFormat::VALUE ? ordered_json(value) : ordered_json(text);
   InsertLeaf(column, &value, sizeof value, std::move(text));
   return json;
 }

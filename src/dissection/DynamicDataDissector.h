@@ -77,6 +77,7 @@ class DynamicDataDissector {
   const ColumnList& columns;
   const OutputSettings settings;
   const bool wantsText;
+  const bool wantsJson;
   std::size_t headerIter = 1;
   std::vector<std::uint64_t> m_sequenceIndexList;
   std::vector<std::uint16_t> wideUnits;

@@ -32,6 +32,7 @@ const char* PrimitiveLabel(TypeKind kind) {
     case TypeKind::FLOAT128: return "DDS_LongDouble";
     case TypeKind::CHAR8: return "DDS_Char";
     case TypeKind::CHAR16: return "DDS_Wchar";
+    case TypeKind::INT8: return "DDS_Int8";
     default: return "";
   }
 }
