@@ -113,7 +113,8 @@ void MapFirstDomain(const pugi::xml_document& document, DomainInfo& info, const 
 
 std::shared_ptr<DomainInfo> MapDDSDomainParticipantConfiguration(const std::filesystem::path& file,
                                                                  const EngineDDSConfig& config,
-                                                                 const std::string& participantName) {
+                                                                 const std::string& participantName,
+                                                                 EndpointMapping endpoints) {
   LogInfo("Parsing DDS_participant_config file : " + file.string());
   pugi::xml_document document;
   const pugi::xml_parse_result parsed = document.load_file(file.c_str());
@@ -170,7 +171,7 @@ std::shared_ptr<DomainInfo> MapDDSDomainParticipantConfiguration(const std::file
   info->participantLibraryName = library;
   info->participantName = participant;
   MapDDSDomainConfiguration(document, *info, config);
-  MapDDSEndpoints(*info, participantNode, config);
+  if (endpoints == EndpointMapping::MAP) MapDDSEndpoints(*info, participantNode, config);
   return info;
 }
 

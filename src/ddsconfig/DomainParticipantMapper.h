@@ -22,10 +22,15 @@ class EngineDDSConfig;
 
 namespace Quorvel::ddsconfig {
 
-// `participantName` is "participant_library::participant", or empty for the first one.
+enum class EndpointMapping { MAP, SKIP };
+
+// `participantName` is "participant_library::participant", or empty for the first one. With
+// EndpointMapping::SKIP only the participant's domain is mapped (its readers and writers, and
+// the QoS profiles they name, are neither checked nor recorded).
 std::shared_ptr<DomainInfo> MapDDSDomainParticipantConfiguration(const std::filesystem::path& file,
                                                                  const EngineDDSConfig& config,
-                                                                 const std::string& participantName);
+                                                                 const std::string& participantName,
+                                                                 EndpointMapping endpoints = EndpointMapping::MAP);
 void MapDDSDomainConfiguration(const pugi::xml_document& document, DomainInfo& info,
                                const EngineDDSConfig& config);
 void MapTypeNameToTypeDef(DomainInfo& info, const pugi::xml_node& domain, const EngineDDSConfig& config);

@@ -12,8 +12,9 @@ namespace Quorvel::ddsconfig {
 
 // Topic name -> type definition of the first participant (or, without one, the first domain)
 // of a participant-configuration file. Types and QoS profiles are checked against `loaded`
-// when an engine has loaded its configuration; otherwise against what the file itself
-// defines and includes. Throws the mapping's message on any inconsistency.
+// when an engine has loaded its configuration; otherwise the file stands alone: its types are
+// what it declares and includes, and its endpoints are not mapped. Throws the mapping's
+// message on any inconsistency.
 std::map<std::string, std::string> ReadTopicNameToTypeNameMap(const std::filesystem::path& file,
                                                               const EngineDDSConfig* loaded);
 
