@@ -109,6 +109,7 @@ ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
 
   ordered_json object = wantsJson ? ordered_json::object() : ordered_json();
   const std::vector<xtypes::Member>& members = data.type().Resolve().all_members();
+  if (wantsJson) object.get_ref<ordered_json::object_t&>().reserve(members.size());
   for (std::uint32_t i = 1; i <= members.size(); ++i) {
     const TypeKind kind = members[i - 1].type->Resolve().kind();
     if (!HasColumns(kind)) continue;
@@ -415,7 +416,11 @@ void DynamicDataDissector::UpdateLastSequenceIndexList(std::uint64_t index) {
 std::string DynamicDataDissector::ConstructSequenceMemberFullName(const Column& column) const {
   const std::vector<std::string>& pieces = column.flatKeyPieces;
   if (pieces.empty()) return "SampleData." + column.nestedNameWithoutDiscriminators;
-  std::string name = pieces.front();
+  std::size_t length = 0;
+  for (const std::string& piece : pieces) length += piece.size() + 22;
+  std::string name;
+  name.reserve(length);
+  name += pieces.front();
   for (std::size_t i = 1; i < pieces.size(); ++i) {
     name += '[';
     name += i - 1 < m_sequenceIndexList.size() ? ValueText::FromUnsigned(m_sequenceIndexList[i - 1])

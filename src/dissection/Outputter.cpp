@@ -128,7 +128,12 @@ void Outputter::AddValueString(const std::string& name, const std::string& prefi
 }
 
 bool Outputter::AddValueToMapPrint(std::string key, std::string text) {
-  return mapPrint.try_emplace(std::move(key), std::move(text)).second;
+  // Values mostly arrive in key order (members of one structure, elements of a sequence), so
+  // the place after the previous entry is tried first.
+  const std::size_t before = mapPrint.size();
+  const auto hint = lastMapEntry ? std::next(*lastMapEntry) : mapPrint.end();
+  lastMapEntry = mapPrint.try_emplace(hint, std::move(key), std::move(text));
+  return mapPrint.size() != before;
 }
 
 void Outputter::AddValueToLinePrint(std::string text) { linePrint.push_back(std::move(text)); }

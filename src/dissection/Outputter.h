@@ -71,6 +71,8 @@ class Outputter {
   std::vector<std::uint8_t> rowBuffer;
   std::vector<std::string> linePrint;
   std::map<std::string, std::string> mapPrint;
+  // The entry written last (an element iterator stays valid when the outputter moves).
+  std::optional<std::map<std::string, std::string>::iterator> lastMapEntry;
   OutputSettings settings;
 };
 
