@@ -6,7 +6,8 @@
 namespace Quorvel::xtypes {
 
 // Numbering of the primitive and string kinds is the one the type-file tables use
-// (XML type name -> kind); the numbers of the constructed kinds are our own.
+// (XML type name -> kind); the numbers of the constructed kinds are our own. Those tables map
+// int8 to BYTE; INT8 (signed, the next free number) is ours, so that -5 stays -5.
 enum class TypeKind : uint32_t {
     NO_TYPE = 0,
     BOOLEAN = 0x4001,
