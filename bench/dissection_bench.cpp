@@ -17,14 +17,8 @@ namespace {
 
 struct Workload {
   xtypes::DynamicTypePtr type = ReferenceType();
-  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> bytes = ReferencePayload();
   TypeProcessor processor{"Reference", type, FlatteningOptions{}};
-
-  Workload() {
-    xtypes::DynamicData sample(type);
-    FillReference(sample);
-    bytes = cdr::to_cdr_buffer(sample, {cdr::CdrVersion::XCDR1, cdr::ByteOrder::LITTLE});
-  }
 };
 
 const Workload& Reference() {

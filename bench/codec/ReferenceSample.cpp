@@ -1,5 +1,7 @@
 #include "codec/ReferenceSample.h"
 
+#include "middleware/cdr/CdrCodec.h"
+#include "middleware/xtypes/DynamicData.h"
 #include "middleware/xtypes/DynamicDataRef.h"
 
 #include <string>
@@ -85,6 +87,12 @@ void FillReference(xtypes::DynamicDataRef s) {
     s.loan_value("payload").value<std::string>("text", "status nominal");
     auto ids = s.loan_value("ids");
     for (uint32_t i = 1; i <= kIds; ++i) ids.value<int32_t>(i, static_cast<int32_t>(i * 7919));
+}
+
+std::vector<uint8_t> ReferencePayload() {
+    xtypes::DynamicData sample(ReferenceType());
+    FillReference(sample);
+    return cdr::to_cdr_buffer(sample, {cdr::CdrVersion::XCDR1, cdr::ByteOrder::LITTLE});
 }
 
 }  // namespace Quorvel::bench

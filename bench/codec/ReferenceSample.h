@@ -20,5 +20,7 @@ inline constexpr uint32_t kIds = 30;
 
 xtypes::DynamicTypePtr ReferenceType();
 void FillReference(xtypes::DynamicDataRef sample);
+// The filled reference sample serialized as XCDR1 little-endian (the benchmarks' payload).
+std::vector<uint8_t> ReferencePayload();
 
 }  // namespace Quorvel::bench

@@ -56,6 +56,14 @@ void CompleteNode(Column& node, const std::map<std::string, std::string>& descri
   }
 }
 
+bool CopyMemberMetadata(Column& member, const std::string& key,
+                        const ddsconfig::TypeFileMetadata& metadata) {
+  const auto it = metadata.members.find(key);
+  if (it == metadata.members.end()) return false;
+  member.metadata = it->second;
+  return true;
+}
+
 }  // namespace
 
 void CompleteStructureNode(Column& node, const ddsconfig::TypeFileMetadata* metadata) {
@@ -68,11 +76,8 @@ void CompleteStructureMember(Column& member, const std::string& structureName,
                              const ddsconfig::TypeFileMetadata* metadata) {
   if (!metadata) return;
   const std::string key = structureName + "::" + member.memberName;
-  if (const auto it = metadata->members.find(key); it != metadata->members.end()) {
-    member.metadata = it->second;
-  } else if (!NamesInternalType(key)) {
+  if (!CopyMemberMetadata(member, key, *metadata) && !NamesInternalType(key))
     VELTRANE_LOG(WARNING, std::string(kLogHead) + key + " member not found in TypeFilesMetadataMap");
-  }
 }
 
 void CompleteUnionNode(Column& node, const ddsconfig::TypeFileMetadata* metadata) {
@@ -84,10 +89,8 @@ void CompleteUnionMember(Column& member, const std::string& unionName,
                          const ddsconfig::TypeFileMetadata* metadata) {
   if (!metadata) return;
   const std::string key = unionName + "::" + member.memberName;
-  if (const auto it = metadata->members.find(key); it != metadata->members.end()) {
-    member.metadata = it->second;
+  if (CopyMemberMetadata(member, key, *metadata))
     VELTRANE_LOG(TRACE, key + " found in m_ddsUnionCommentsMap");
-  }
 }
 
 void CompleteEnumeration(Column& column, const xtypes::DynamicType& enumeration,

@@ -50,21 +50,15 @@ struct Variant {
 };
 
 std::vector<Variant> Variants() {
-  std::vector<Variant> variants(7);
-  variants[0].name = "base";
-  variants[1].name = "boolean_string";
-  variants[1].formats.boolean = BooleanFormat::STRING;
-  variants[2].name = "enum_name";
-  variants[2].formats.enumeration = EnumOutputFormat::NAME;
-  variants[3].name = "enum_value_and_name";
-  variants[3].formats.enumeration = EnumOutputFormat::VALUE_AND_NAME;
-  variants[4].name = "char_array_string";
-  variants[4].formats.charArray = CharArrayFormat::STRING;
-  variants[5].name = "byte_array_buffer";
-  variants[5].formats.byteArray = ByteArrayFormat::BUFFER;
-  variants[6].name = "unordered";
-  variants[6].formats.ordering = FieldsOrdering::STANDARDIZED_UNORDERED;
-  return variants;
+  return {
+      {"base", {}},
+      {"boolean_string", {.boolean = BooleanFormat::STRING}},
+      {"enum_name", {.enumeration = EnumOutputFormat::NAME}},
+      {"enum_value_and_name", {.enumeration = EnumOutputFormat::VALUE_AND_NAME}},
+      {"char_array_string", {.charArray = CharArrayFormat::STRING}},
+      {"byte_array_buffer", {.byteArray = ByteArrayFormat::BUFFER}},
+      {"unordered", {.ordering = FieldsOrdering::STANDARDIZED_UNORDERED}},
+  };
 }
 
 std::vector<std::filesystem::path> Payloads(const std::string& sampleName) {
