@@ -17,15 +17,16 @@ constexpr std::size_t kThreadNameLimit = 15;  // Linux keeps 16 bytes, the termi
 // Names every pool thread: each of the first tasks holds its thread until all have started,
 // so each thread takes exactly one of them.
 void NameThreads(boost::asio::thread_pool& pool, const std::string& name, std::size_t count) {
-  const std::string shortName = name.substr(0, kThreadNameLimit);
-  std::latch started(static_cast<std::ptrdiff_t>(count));
+  // Shared: a thread may still be inside arrive_and_wait when the constructor moves on.
+  auto started = std::make_shared<std::latch>(static_cast<std::ptrdiff_t>(count));
+  const auto shortName = std::make_shared<const std::string>(name.substr(0, kThreadNameLimit));
   for (std::size_t i = 0; i < count; ++i) {
-    boost::asio::post(pool, [&started, &shortName] {
-      pthread_setname_np(pthread_self(), shortName.c_str());
-      started.arrive_and_wait();
+    boost::asio::post(pool, [started, shortName] {
+      pthread_setname_np(pthread_self(), shortName->c_str());
+      started->arrive_and_wait();
     });
   }
-  started.wait();
+  started->wait();
 }
 
 }  // namespace
