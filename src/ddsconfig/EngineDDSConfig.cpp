@@ -68,6 +68,9 @@ void EngineDDSConfig::Init() {
     ThrowLogged(std::string("Cannot set DDS QOS provider basic params. Error = ") + e.what());
   }
   for (const fs::path& path : paths_) LoadPath(path);
+  // One provider build for all paths: each <dds> file has been checked by a build of its own
+  // already, and a build costs as much as reading every type once.
+  LoadDDSTypeFilesToQosProvider();
   // Types may refer to types of files loaded after them; what is still unknown now is missing.
   ddsconfig::FinishTypeFilesInfo(metadata_);
 }
@@ -85,11 +88,9 @@ void EngineDDSConfig::LoadPath(const fs::path& path) {
       if (current.symlink_status().type() == fs::file_type::symlink) current.refresh();
       if (current.is_regular_file()) AddDDSConfigFile(current.path());
     }
-    LoadDDSTypeFilesToQosProvider();
   } else if (fs::is_regular_file(status)) {
     const ddsconfig::ScopedWorkingDirectory workingDirectory(absolute.parent_path());
     AddDDSConfigFile(absolute);
-    LoadDDSTypeFilesToQosProvider();
   } else {
     ThrowLogged("Path " + absolute.string() + " is not a file or directory");
   }
@@ -186,6 +187,11 @@ void EngineDDSConfig::LoadDDSTypeFilesToQosProvider() {
   const std::string text = "<dds><types>" + typeIncludeText_ + "</types></dds>";
   try {
     providerParams_.string_profile = {text};
+    // The last <dds> file of a path has just built a provider from these same parameters.
+    if (userProvider_ && userProvider_->provider_params().string_profile == providerParams_.string_profile &&
+        userProvider_->provider_params().url_profile == providerParams_.url_profile) {
+      return;
+    }
     userProvider_ = BuildProvider(providerParams_);
   } catch (const std::exception& e) {
     ThrowLogged("Error loading Type files : " + text + " to engine. Error: " + e.what());

@@ -74,7 +74,7 @@ void DDSEngine::Init() {
 }
 
 const EngineDDSConfig& DDSEngine::DDSConfig() const {
-  if (!config->engineDDSConfig) throw std::runtime_error("the DDS XML configuration has not been loaded");
+  if (!config->engineDDSConfig) ThrowLogged("the DDS XML configuration has not been loaded");
   return *config->engineDDSConfig;
 }
 

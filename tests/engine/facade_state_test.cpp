@@ -125,14 +125,20 @@ TEST_F(FacadeState, EngineInitFailureIsFatalWithTheEngineClassPrefix) {
 TEST_F(FacadeState, ModeWithoutRegisteredEngineFailsHonestly) {
   EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::RECORD_DISSECTION, nullptr);
   EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::MESSAGE_INJECTION, nullptr);
+  // The DDS XML loading runs first; a small directory keeps it quick.
+  const auto withTypes = [](EngineOperationMode mode) {
+    EngineConfiguration configuration = ConfigFor(mode);
+    configuration.ddsConfigurationFilesPath = {VELTRANE_TEST_DATA_DIR "/profiles/mixed"};
+    return configuration;
+  };
   Veltrane passive;
   EXPECT_EQ(Thrown<std::runtime_error>(
-                [&] { passive.Init(ConfigFor(EngineOperationMode::RECORD_DISSECTION)); }),
+                [&] { passive.Init(withTypes(EngineOperationMode::RECORD_DISSECTION)); }),
             "PassiveEngine::Init Fatal Error: no engine for the RECORD_DISSECTION operation mode "
             "is available in this build");
   Veltrane active;
   EXPECT_EQ(Thrown<std::runtime_error>(
-                [&] { active.Init(ConfigFor(EngineOperationMode::MESSAGE_INJECTION)); }),
+                [&] { active.Init(withTypes(EngineOperationMode::MESSAGE_INJECTION)); }),
             "ActiveEngine::Init Fatal Error: no engine for the MESSAGE_INJECTION operation mode "
             "is available in this build");
 }
