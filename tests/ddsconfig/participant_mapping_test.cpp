@@ -93,6 +93,18 @@ TEST(ParticipantMapping, FileWithoutParticipantsMapsTheFirstDomainOnly) {
             1u);
 }
 
+TEST(ParticipantMapping, ParticipantLibraryWithoutParticipantsMapsTheFirstDomain) {
+  LogCapture log;
+  auto config = LoadConfig({ProfilesData("participants/domains_only.xml")});
+  const auto domain = config->GetDomainInfo();
+  ASSERT_TRUE(domain);
+  EXPECT_EQ(domain->domainName, "Lab");
+  EXPECT_EQ(domain->topics, (std::map<std::string, std::string>{{"Measurements", "Mixed::A"}}));
+  EXPECT_TRUE(domain->participantName.empty());
+  EXPECT_EQ(log.Count("No domain_participant was found in file. Skip domain_participant parsing"), 1u);
+  EXPECT_TRUE(config->ParticipantFileLoaded());
+}
+
 struct MappingFailure {
   const char* name;
   std::string participantName;
