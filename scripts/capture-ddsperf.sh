@@ -57,9 +57,30 @@ for packet in ET.parse(sys.stdin).getroot():
 ' > "${1%.pcap}.tshark.txt"
 }
 
+# Inside a network namespace whose loopback has MTU 1500, so 4 KB samples travel as IP
+# fragments (the namespace is the script's own and removed afterwards).
+capture_fragmented() {  # capture_fragmented <file>
+  local file=$1 ns=veltrane_capture_$$
+  ip netns add "$ns"
+  ip netns exec "$ns" ip link set lo up mtu 1500 multicast on
+  rm -f "$file"
+  # Only first fragments carry the UDP ports: the namespace holds nothing else, so take all IP.
+  ip netns exec "$ns" timeout -s INT 4.5 tcpdump -q -i lo -U -w "$file" ip 2> /dev/null &
+  local capture_pid=$!
+  sleep 1.5
+  ip netns exec "$ns" ddsperf -i "$DOMAIN" -D 2 sub > /dev/null &
+  local sub_pid=$!
+  ip netns exec "$ns" ddsperf -i "$DOMAIN" -D 2 pub 20Hz size 4000 > /dev/null
+  wait "$sub_pid" || true
+  wait "$capture_pid" || true
+  chmod 644 "$file"
+  ip netns delete "$ns"
+}
+
 mkdir -p "$OUT"
 capture lo "$OUT/ddsperf_lo.pcap" 100Hz 0
 capture any "$OUT/ddsperf_any.pcap" 50Hz 1024
 capture any "$OUT/ddsperf_any_sll1.pcap" 50Hz 100 -y LINUX_SLL
+capture_fragmented "$OUT/ddsperf_fragments.pcap"
 for file in "$OUT"/ddsperf_*.pcap; do decode "$file"; done
 ls -l "$OUT"/ddsperf_*
