@@ -219,6 +219,16 @@ TEST(EngineDDSConfigTypes, InternalTypesComeFromTheirOwnProvider) {
   EXPECT_THROW(config->ExtractDynamicType("IPHeaderStruct"), std::runtime_error);
 }
 
+TEST(EngineDDSConfigTypes, OnlyTheRoutedNamesComeFromTheInternalProvider) {
+  auto config = LoadConfig({ProfilesData("mixed")});
+  config->InitInternalTypes();
+  // The user's IPHeaderStruct: not one of the routed names.
+  EXPECT_EQ(config->ExtractDynamicType("IPHeaderStruct")->member_count(), 2u);
+  // SampleInfoStruct is routed: the engine's own, whatever the user's files define.
+  EXPECT_EQ(config->ExtractDynamicType("SampleInfoStruct")->member_count(), 24u);
+  EXPECT_EQ(config->UserQosProvider()->type("", "SampleInfoStruct")->member_count(), 1u);
+}
+
 TEST(EngineDDSConfigTypes, UnknownTypeNameFailsWithTheLoadersCause) {
   auto config = LoadConfig({ProfilesData("mixed/types_a.xml")});
   try {
