@@ -237,6 +237,8 @@ TEST(QosProfiles, DurationsAndKindsInEverySpelling) {
        "<deadline><period><sec>DURATION_INFINITE_SEC</sec><nanosec>DURATION_INFINITE_NSEC</nanosec></period>"
        "</deadline>"
        "<lifespan><duration><sec>3</sec></duration></lifespan>"
+       "<latency_budget><duration><sec>DURATION_AUTO_SEC</sec><nanosec>DURATION_AUTO_NSEC</nanosec></duration>"
+       "</latency_budget>"
        "<resource_limits><max_samples>LENGTH_UNLIMITED</max_samples></resource_limits>"
        "<history><depth> 7 </depth></history>"
        "</datareader_qos></qos_profile></qos_library></dds>"},
@@ -245,6 +247,7 @@ TEST(QosProfiles, DurationsAndKindsInEverySpelling) {
   EXPECT_EQ(qos.reliabilityKind, ReliabilityKind::BEST_EFFORT);
   EXPECT_EQ(qos.deadlinePeriod, QosDuration::Infinite());
   EXPECT_EQ(qos.lifespan, (QosDuration{3, 0}));
+  EXPECT_EQ(qos.latencyBudget, (QosDuration{DURATION_INFINITE_SEC, 0}));
   EXPECT_EQ(qos.maxSamples, LENGTH_UNLIMITED);
   EXPECT_EQ(qos.historyDepth, 7);
   EXPECT_FALSE(qos.historyKind);  // a partial policy sets only what it states

@@ -59,7 +59,8 @@ public:
         QosDuration duration;
         if (const pugi::xml_node sec = node.child("sec")) {
             const std::string text = Text(sec);
-            if (text == "DURATION_INFINITE_SEC" || text == "DDS_DURATION_INFINITE_SEC")
+            // DURATION_AUTO (the implementation chooses) is {DURATION_INFINITE_SEC, 0}.
+            if (text == "DURATION_INFINITE_SEC" || text == "DDS_DURATION_INFINITE_SEC" || text == "DURATION_AUTO_SEC")
                 duration.sec = DURATION_INFINITE_SEC;
             else if (text == "DURATION_ZERO_SEC")
                 duration.sec = 0;
@@ -70,7 +71,7 @@ public:
             const std::string text = Text(nanosec);
             if (text == "DURATION_INFINITE_NSEC" || text == "DDS_DURATION_INFINITE_NSEC") {
                 duration.nanosec = DURATION_INFINITE_NSEC;
-            } else if (text != "DURATION_ZERO_NSEC") {
+            } else if (text != "DURATION_ZERO_NSEC" && text != "DURATION_AUTO_NSEC") {
                 const std::int32_t value = Integer(nanosec, "<" + std::string(name) + "><nanosec>");
                 if (value < 0 || value > 999999999) Fail("<" + std::string(name) + "><nanosec>", text,
                                                          "in [0, 999999999]");
