@@ -78,14 +78,20 @@ void BM_Full(benchmark::State& state) {
   const Workload& w = Reference();
   xtypes::DynamicData data(w.type);
   const OutputSettings settings = Outputs(DissectionBitMap::kJson | DissectionBitMap::kFlatMap);
+  std::size_t mapEntries = 0;
+  std::size_t jsonBytes = 0;
   for (auto _ : state) {
     cdr::from_cdr_buffer(data, w.bytes);
     DDSSample sample(w.processor, settings);
     DynamicDataDissector(data, sample);
     std::string text = sample.Output().ToJson();
     benchmark::DoNotOptimize(text.data());
+    mapEntries = sample.Output().MapPrint().size();
+    jsonBytes = text.size();
   }
   Count(state);
+  state.counters["map_entries"] = static_cast<double>(mapEntries);
+  state.counters["json_bytes"] = static_cast<double>(jsonBytes);
 }
 
 BENCHMARK(BM_Decode);
