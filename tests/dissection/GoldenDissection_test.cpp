@@ -13,10 +13,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
+#include <thread>
 
 namespace Quorvel {
 namespace {
@@ -275,6 +277,31 @@ TEST(GoldenDissection, MapAndJsonConvertIntoEachOther) {
       ExpectMapMatchesJson(ours, golden.name + "/" + variant.name);
     }
   }
+}
+
+TEST(GoldenDissection, WorkersShareOneProcessor) {
+  // The column list and tables are read by every worker at once without a lock.
+  const GoldenSample& golden = GoldenSamples()[2];
+  const xtypes::DynamicTypePtr type = test::RichTypes().Find(golden.type);
+  const test::Formats formats{.enumeration = EnumOutputFormat::VALUE_AND_NAME};
+  const TypeProcessor processor(golden.type, type, formats.Flattening());
+  const std::vector<std::uint8_t> payload = test::ReadBytes(Payloads(golden.name).front());
+  const auto dissectOnce = [&] {
+    xtypes::DynamicData data(type);
+    cdr::from_cdr_buffer(data, payload);
+    const auto sample = test::Dissect(processor, data, formats);
+    return std::make_pair(sample->Output().ToJson(), sample->Output().MapPrint());
+  };
+  const auto expected = dissectOnce();
+  std::atomic<int> mismatches{0};
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 4; ++t)
+    workers.emplace_back([&] {
+      for (int i = 0; i < 200; ++i)
+        if (dissectOnce() != expected) ++mismatches;
+    });
+  for (std::thread& worker : workers) worker.join();
+  EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST(GoldenDissection, InvalidUtf8FailsStrictJsonOnly) {
