@@ -1,9 +1,12 @@
 // rich_peer: Cyclone DDS's view of the rich test type.
 //   rich_peer write <outdir>        golden payloads, values and key hashes (GoldenWriter)
 //   rich_peer read <type> <file>    Cyclone's decoding of someone else's payload, as JSON
+//   rich_peer subscribe <domain> <topic> <count> <seconds>
+//                                   KeyedSeq samples as a Cyclone reader receives them
 #include "CycloneDomain.h"
 #include "GoldenFiles.h"
 #include "GoldenWriter.h"
+#include "KeyedSeqSubscriber.h"
 #include "RichDecoder.h"
 #include "RichTypes.h"
 
@@ -27,7 +30,8 @@ int Read(std::string_view typeName, const std::filesystem::path& file) {
 
 int Usage() {
     std::cerr << "usage: rich_peer write <outdir>\n"
-                 "       rich_peer read <type> <file.bin>\n";
+                 "       rich_peer read <type> <file.bin>\n"
+                 "       rich_peer subscribe <domain> <topic> <count> <seconds>\n";
     return 2;
 }
 
@@ -42,6 +46,10 @@ int main(int argc, char** argv) {
         }
         if (args.size() == 3 && args[0] == "read") {
             return Read(args[1], args[2]);
+        }
+        if (args.size() == 5 && args[0] == "subscribe") {
+            return SubscribeKeyedSeq(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoull(args[3]),
+                                     std::stoi(args[4]));
         }
         return Usage();
     } catch (const std::exception& error) {

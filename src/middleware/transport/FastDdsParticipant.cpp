@@ -154,8 +154,9 @@ void FastDdsParticipant::CreatePublishers(const xml::QosProvider& provider,
       dds::Topic& topic = DomainTopic(provider, domain, endpoint.topicRef);
       dds::DataWriterQos writerQos = dds::DATAWRITER_QOS_DEFAULT;
       ApplyWriterQos(endpoint.qos, types.at(topic.get_type_name())->Resolve().extensibility(), writerQos);
-      writers[endpoint.qualifiedName] =
-          std::make_shared<FastDdsTopicWriter>(endpoint.qualifiedName, *publisher, topic, writerQos);
+      auto hasher = hashers.find(topic.get_type_name());
+      writers[endpoint.qualifiedName] = std::make_shared<FastDdsTopicWriter>(
+          endpoint.qualifiedName, hasher == hashers.end() ? nullptr : hasher->second, *publisher, topic, writerQos);
     }
   }
 }
@@ -196,7 +197,9 @@ dds::Topic& FastDdsParticipant::DomainTopic(const xml::QosProvider& provider, co
 
 void FastDdsParticipant::RegisterType(const std::string& typeName, const xtypes::DynamicTypePtr& type) {
   if (types.contains(typeName)) return;
-  dds::TypeSupport support(std::make_unique<GenericPayloadType>(typeName, type).release());
+  auto payloadType = std::make_unique<GenericPayloadType>(typeName, type);
+  if (payloadType->Hasher()) hashers.emplace(typeName, payloadType->Hasher());
+  dds::TypeSupport support(payloadType.release());
   CheckReturnCode(support.register_type(participant, typeName), "DomainParticipant::register_type " + typeName);
   types.emplace(typeName, type);
 }

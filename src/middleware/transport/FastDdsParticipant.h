@@ -26,6 +26,7 @@ namespace Quorvel::Transport {
 class DiscoveryListener;
 class FastDdsTopicReader;
 class FastDdsTopicWriter;
+class KeyHasher;
 
 class FastDdsParticipant final : public Participant {
 public:
@@ -67,6 +68,7 @@ private:
 
   mutable std::mutex mutex;
   std::map<std::string, xtypes::DynamicTypePtr> types;  // registered type name -> our type
+  std::map<std::string, std::shared_ptr<KeyHasher>> hashers;  // keyed registered types only
   std::map<std::string, eprosima::fastdds::dds::Topic*> topics;
   std::map<std::string, eprosima::fastdds::dds::Publisher*> publishers;
   std::map<std::string, eprosima::fastdds::dds::Subscriber*> subscribers;

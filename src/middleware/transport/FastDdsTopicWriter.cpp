@@ -3,10 +3,12 @@
 #include "common/Log.h"
 #include "middleware/transport/FastDdsConversions.h"
 #include "middleware/transport/GenericPayloadType.h"
+#include "middleware/transport/KeyHasher.h"
 
 #include <fastdds/dds/core/status/PublicationMatchedStatus.hpp>
 #include <fastdds/dds/topic/Topic.hpp>
 
+#include <exception>
 #include <mutex>
 
 namespace Quorvel::Transport {
@@ -18,9 +20,13 @@ using eprosima::fastrtps::rtps::c_InstanceHandle_Unknown;  // Fast DDS then comp
 
 }  // namespace
 
-FastDdsTopicWriter::FastDdsTopicWriter(std::string writerName, dds::Publisher& owner, dds::Topic& topic,
-                                       const dds::DataWriterQos& qos)
-    : name(std::move(writerName)), topicName(topic.get_name()), typeName(topic.get_type_name()), publisher(&owner) {
+FastDdsTopicWriter::FastDdsTopicWriter(std::string writerName, std::shared_ptr<KeyHasher> keyHasher,
+                                       dds::Publisher& owner, dds::Topic& topic, const dds::DataWriterQos& qos)
+    : name(std::move(writerName)),
+      topicName(topic.get_name()),
+      typeName(topic.get_type_name()),
+      hasher(std::move(keyHasher)),
+      publisher(&owner) {
   writer = publisher->create_datawriter(&topic, qos, nullptr, dds::StatusMask::none());
   if (!writer) ThrowLogged("Fast DDS refused DataWriter " + name + " on topic " + topicName);
   LogDebug("Created DataWriter " + name + " on topic " + topicName + " of type " + typeName);
@@ -45,23 +51,34 @@ dds::DataWriter& FastDdsTopicWriter::Open() const {
 
 void FastDdsTopicWriter::Perform(Operation operation, std::span<const std::uint8_t> payload,
                                  const std::optional<cdr::KeyHash>& keyHash) {
+  static constexpr const char* kOperationNames[] = {"DataWriter::write", "DataWriter::dispose",
+                                                   "DataWriter::unregister_instance"};
+  const std::string what = std::string(kOperationNames[static_cast<int>(operation)]) + " on " + name;
   SerializedPayload sample;
   sample.view = payload.data();
   sample.viewSize = payload.size();
   sample.keyHash = keyHash;
+  // Fast DDS writes a sample whose key it failed to find under a meaningless instance, so the
+  // key is found here, where a payload that does not decode can still be refused.
+  if (hasher && !sample.keyHash) {
+    try {
+      sample.keyHash = hasher->Hash(payload.data(), payload.size());
+    } catch (const std::exception& error) {
+      ThrowLogged(what + " failed: " + error.what());
+    }
+  }
   std::shared_lock<std::shared_mutex> guard(closeMutex);
   dds::DataWriter& open = Open();
   switch (operation) {
     case Operation::WRITE:
       // Fast DDS 2.9's write(void*) reports only a boolean; the handle form gives the code.
-      CheckReturnCode(open.write(&sample, c_InstanceHandle_Unknown), "DataWriter::write on " + name);
+      CheckReturnCode(open.write(&sample, c_InstanceHandle_Unknown), what);
       break;
     case Operation::DISPOSE:
-      CheckReturnCode(open.dispose(&sample, c_InstanceHandle_Unknown), "DataWriter::dispose on " + name);
+      CheckReturnCode(open.dispose(&sample, c_InstanceHandle_Unknown), what);
       break;
     case Operation::UNREGISTER:
-      CheckReturnCode(open.unregister_instance(&sample, c_InstanceHandle_Unknown),
-                      "DataWriter::unregister_instance on " + name);
+      CheckReturnCode(open.unregister_instance(&sample, c_InstanceHandle_Unknown), what);
       break;
   }
 }

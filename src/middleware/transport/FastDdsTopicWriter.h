@@ -10,15 +10,18 @@
 #include <fastdds/dds/publisher/Publisher.hpp>
 #include <fastdds/dds/topic/Topic.hpp>
 
+#include <memory>
 #include <shared_mutex>
 
 namespace Quorvel::Transport {
 
+class KeyHasher;
 struct SerializedPayload;
 
 class FastDdsTopicWriter final : public TopicWriter {
 public:
-  FastDdsTopicWriter(std::string name, eprosima::fastdds::dds::Publisher& publisher,
+  // `hasher` (null for unkeyed types) finds the key hash of payloads written without one.
+  FastDdsTopicWriter(std::string name, std::shared_ptr<KeyHasher> hasher, eprosima::fastdds::dds::Publisher& publisher,
                      eprosima::fastdds::dds::Topic& topic, const eprosima::fastdds::dds::DataWriterQos& qos);
   ~FastDdsTopicWriter() override;
 
@@ -43,6 +46,7 @@ private:
   std::string name;
   std::string topicName;
   std::string typeName;
+  std::shared_ptr<KeyHasher> hasher;
   mutable std::shared_mutex closeMutex;
   eprosima::fastdds::dds::Publisher* publisher;
   eprosima::fastdds::dds::DataWriter* writer = nullptr;

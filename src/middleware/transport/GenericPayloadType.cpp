@@ -27,7 +27,7 @@ GenericPayloadType::GenericPayloadType(const std::string& typeName, xtypes::Dyna
   m_typeSize = kTypicalPayloadSize;
   const bool keyed = type && type->Resolve().kind() == xtypes::TypeKind::STRUCTURE && type->Resolve().HasKey();
   m_isGetKeyDefined = keyed;
-  if (keyed) hasher = std::make_unique<KeyHasher>(type);
+  if (keyed) hasher = std::make_shared<KeyHasher>(type);
   // Peers learn the type by its name; Fast DDS has no type object of our types.
   auto_fill_type_object(false);
   auto_fill_type_information(false);

@@ -50,10 +50,12 @@ public:
 
   const xtypes::DynamicTypePtr& Type() const { return type; }
   bool Keyed() const { return hasher != nullptr; }
+  // Null for unkeyed types.
+  const std::shared_ptr<KeyHasher>& Hasher() const { return hasher; }
 
 private:
   xtypes::DynamicTypePtr type;
-  std::unique_ptr<KeyHasher> hasher;  // null for unkeyed types
+  std::shared_ptr<KeyHasher> hasher;  // null for unkeyed types; shared with the writers
 };
 
 }  // namespace Quorvel::Transport

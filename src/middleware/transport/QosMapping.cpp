@@ -1,8 +1,11 @@
 #include "middleware/transport/QosMapping.h"
 
+#include "common/Log.h"
+
 #include <fastdds/rtps/transport/UDPv4TransportDescriptor.h>
 #include <fastrtps/qos/WriterQos.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace Quorvel::Transport {
@@ -61,6 +64,19 @@ xml::LivelinessKind FromKind(dds::LivelinessQosPolicyKind kind) {
   }
 }
 
+// Fast DDS refuses resource limits whose max_samples is below max_instances times
+// max_samples_per_instance, which DDS itself allows (and profiles written for other
+// implementations use): raise max_samples to that product, or to unlimited past 32 bits.
+template <typename Qos>
+void MakeLimitsAcceptable(Qos& qos) {
+  auto& limits = qos.resource_limits();
+  if (limits.max_samples <= 0 || limits.max_instances <= 0 || limits.max_samples_per_instance <= 0) return;
+  const std::int64_t product = std::int64_t{limits.max_instances} * limits.max_samples_per_instance;
+  if (product <= limits.max_samples) return;
+  limits.max_samples = product > INT32_MAX ? dds::LENGTH_UNLIMITED : static_cast<std::int32_t>(product);
+  LogDebug("max_samples raised to " + std::to_string(limits.max_samples) + " for Fast DDS's resource limit rule");
+}
+
 // The policies that topics, readers and writers share.
 template <typename Qos>
 void ApplyEndpointPolicies(const xml::QosPolicies& p, Qos& qos) {
@@ -89,6 +105,7 @@ void ApplyEndpointPolicies(const xml::QosPolicies& p, Qos& qos) {
                                        ? dds::BY_SOURCE_TIMESTAMP_DESTINATIONORDER_QOS
                                        : dds::BY_RECEPTION_TIMESTAMP_DESTINATIONORDER_QOS;
   }
+  MakeLimitsAcceptable(qos);
 }
 
 template <typename Qos>
