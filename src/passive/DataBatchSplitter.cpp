@@ -15,13 +15,9 @@ constexpr size_t kEncapsulationHeaderSize = 4;
 
 std::shared_ptr<RTPSUserDataMessage> SampleOf(const RTPSDataBatchSubMessage& batch) {
   const RTPSDataBatchSubMessageHeader& source = batch.header;
-  auto sample = std::make_shared<RTPSUserDataMessage>();
-  sample->message = batch.message;
-  sample->messageHeader = batch.messageHeader;
-  sample->subMessageOffset = batch.subMessageOffset;
+  auto sample = RTPSUserDataMessage::Carried(batch.message, batch.messageHeader,
+                                             batch.subMessageOffset, source.writerId.value);
   RTPSUserDataMessageHeader& header = sample->header;
-  header.writerKey = batch.WriterGuid();
-  header.writerGuidText = header.writerKey.GuidText();
   header.readerId = source.readerId;
   header.writerId = source.writerId;
   header.writerSN = source.batchSN;

@@ -172,12 +172,19 @@ void PassiveRTPSMessageProcessor::HandleInfoTimestamp(SubMessage& subMessage) {
   LogTrace("Updating sub-messages timestamp");
 }
 
+// A DATA or DATA_BATCH record of the sub-message, its header parsed.
+template <typename Record>
+std::shared_ptr<Record> PassiveRTPSMessageProcessor::MakeRecord(const SubMessage& subMessage) {
+  auto record = std::make_shared<Record>();
+  record->header.Init(subMessage.reader);
+  record->message = subMessage.message;
+  record->messageHeader = subMessage.header;
+  record->subMessageOffset = subMessage.reader.Begin();
+  return record;
+}
+
 void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
-  auto data = std::make_shared<RTPSDataSubMessage>();
-  data->header.Init(subMessage.reader);
-  data->message = subMessage.message;
-  data->messageHeader = subMessage.header;
-  data->subMessageOffset = subMessage.reader.Begin();
+  auto data = MakeRecord<RTPSDataSubMessage>(subMessage);
   const EntityId& writer = data->header.writerId;
   const uint64_t sequence = data->header.writerSN.value;
   const std::string guid = subMessage.header.guidPrefixText + writer.text;
@@ -208,11 +215,7 @@ void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
 }
 
 void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
-  auto batch = std::make_shared<RTPSDataBatchSubMessage>();
-  batch->header.Init(subMessage.reader);
-  batch->message = subMessage.message;
-  batch->messageHeader = subMessage.header;
-  batch->subMessageOffset = subMessage.reader.Begin();
+  auto batch = MakeRecord<RTPSDataBatchSubMessage>(subMessage);
   const std::string sequence = std::to_string(batch->header.batchSN.value);
   if (!batch->header.writerId.IsUserWriter()) {
     VELTRANE_LOG(TRACE, "Discarding a non UserData RTPS Batch message #" + sequence);

@@ -48,6 +48,8 @@ class PassiveRTPSMessageProcessor {
   struct SubMessage;
   using Handler = void (PassiveRTPSMessageProcessor::*)(SubMessage&);
 
+  template <typename Record>
+  static std::shared_ptr<Record> MakeRecord(const SubMessage& subMessage);
   void ParseMessage(const std::shared_ptr<const RTPSMessage>& message);
   void Dispatch(SubMessage& subMessage);
   void HandleInfoTimestamp(SubMessage& subMessage);

@@ -1,7 +1,7 @@
 #include "passive/RTPSDataBatchSubMessageHeader.h"
 
+#include "passive/DataSubMessagePrefix.h"
 #include "passive/RTPSDataSubMessageHeader.h"
-#include "passive/SubMessageFlags.h"
 #include "passive/WireReader.h"
 
 #include <string>
@@ -14,16 +14,13 @@ constexpr size_t kEncapsulationHeaderSize = 4;
 
 void RTPSDataBatchSubMessageHeader::Init(WireReader subMessage) {
   const size_t start = subMessage.Begin();
-  subMessage.Skip(1);
-  const uint8_t flags = subMessage.ReadU8();
-  bigEndian = (flags & SubMessageFlags::kEndianness) == 0;
-  inlineQos = (flags & SubMessageFlags::kInlineQos) != 0;
-  subMessage.Skip(2);
-  octetsToNextHeader = static_cast<uint16_t>(subMessage.End() - start - 4);
-  subMessage.Skip(2);
-  octetsToInlineQos = subMessage.ReadU16();
-  readerId = EntityId::Read(subMessage);
-  writerId = EntityId::Read(subMessage);
+  const DataSubMessagePrefix prefix = DataSubMessagePrefix::Read(subMessage);
+  bigEndian = prefix.bigEndian;
+  inlineQos = prefix.inlineQos;
+  octetsToNextHeader = prefix.octetsToNextHeader;
+  octetsToInlineQos = prefix.octetsToInlineQos;
+  readerId = prefix.readerId;
+  writerId = prefix.writerId;
   batchSN = SequenceNumber::Read(subMessage);
   firstSampleSN = SequenceNumber::Read(subMessage);
   offsetToLastSampleSN = subMessage.ReadU32();

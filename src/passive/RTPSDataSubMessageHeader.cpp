@@ -1,5 +1,6 @@
 #include "passive/RTPSDataSubMessageHeader.h"
 
+#include "passive/DataSubMessagePrefix.h"
 #include "passive/SubMessageFlags.h"
 #include "passive/WireReader.h"
 
@@ -29,18 +30,15 @@ bool RTPSDataSubMessageHeader::IsBigEndianEncapsulation(uint16_t encapsulationId
 
 void RTPSDataSubMessageHeader::Init(WireReader subMessage) {
   const size_t start = subMessage.Begin();
-  subMessage.Skip(1);
-  const uint8_t flags = subMessage.ReadU8();
-  bigEndian = (flags & SubMessageFlags::kEndianness) == 0;
-  inlineQos = (flags & SubMessageFlags::kInlineQos) != 0;
-  dataPresent = (flags & SubMessageFlags::kData) != 0;
-  keyPresent = (flags & SubMessageFlags::kKey) != 0;
-  subMessage.Skip(2);
-  octetsToNextHeader = static_cast<uint16_t>(subMessage.End() - start - 4);
-  subMessage.Skip(2);  // extra flags
-  octetsToInlineQos = subMessage.ReadU16();
-  readerId = EntityId::Read(subMessage);
-  writerId = EntityId::Read(subMessage);
+  const DataSubMessagePrefix prefix = DataSubMessagePrefix::Read(subMessage);
+  bigEndian = prefix.bigEndian;
+  inlineQos = prefix.inlineQos;
+  dataPresent = (prefix.flags & SubMessageFlags::kData) != 0;
+  keyPresent = (prefix.flags & SubMessageFlags::kKey) != 0;
+  octetsToNextHeader = prefix.octetsToNextHeader;
+  octetsToInlineQos = prefix.octetsToInlineQos;
+  readerId = prefix.readerId;
+  writerId = prefix.writerId;
   writerSN = SequenceNumber::Read(subMessage);
   if (octetsToInlineQos < kMinOctetsToInlineQos) {
     subMessage.Fail("octetsToInlineQos " + std::to_string(octetsToInlineQos) +

@@ -8,16 +8,24 @@ namespace {
 constexpr size_t kEncapsulationHeaderSize = 4;
 }
 
+std::shared_ptr<RTPSUserDataMessage> RTPSUserDataMessage::Carried(
+    std::shared_ptr<const RTPSMessage> message, const RTPSMessageHeader& messageHeader,
+    size_t subMessageOffset, uint32_t writerEntityId) {
+  auto user = std::make_shared<RTPSUserDataMessage>();
+  user->message = std::move(message);
+  user->messageHeader = messageHeader;
+  user->subMessageOffset = subMessageOffset;
+  user->header.writerKey = WriterKey::From(messageHeader.guidPrefix, writerEntityId);
+  user->header.writerGuidText = user->header.writerKey.GuidText();
+  return user;
+}
+
 std::shared_ptr<RTPSUserDataMessage> RTPSUserDataMessage::FromDataSubMessage(
     const RTPSDataSubMessage& data) {
-  auto user = std::make_shared<RTPSUserDataMessage>();
-  user->message = data.message;
-  user->messageHeader = data.messageHeader;
-  user->subMessageOffset = data.subMessageOffset;
-  RTPSUserDataMessageHeader& header = user->header;
   const RTPSDataSubMessageHeader& source = data.header;
-  header.writerKey = data.WriterGuid();
-  header.writerGuidText = header.writerKey.GuidText();
+  auto user = Carried(data.message, data.messageHeader, data.subMessageOffset,
+                      source.writerId.value);
+  RTPSUserDataMessageHeader& header = user->header;
   header.readerId = source.readerId;
   header.writerId = source.writerId;
   header.writerSN = source.writerSN;

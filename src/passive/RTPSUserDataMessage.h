@@ -20,6 +20,12 @@ struct RTPSUserDataMessage {
   RTPSUserDataMessageHeader header;
   size_t subMessageOffset = 0;
 
+  // A record carrying `message` from the sub-message at `subMessageOffset`, with the writer's
+  // key and GUID text set; the caller fills in the rest of the header.
+  static std::shared_ptr<RTPSUserDataMessage> Carried(std::shared_ptr<const RTPSMessage> message,
+                                                      const RTPSMessageHeader& messageHeader,
+                                                      size_t subMessageOffset,
+                                                      uint32_t writerEntityId);
   // The sample of one DATA sub-message.
   static std::shared_ptr<RTPSUserDataMessage> FromDataSubMessage(const RTPSDataSubMessage& data);
   // The serialized payload, encapsulation header first, as the codec reads it. Empty when the
