@@ -39,13 +39,20 @@ class OneShotProcessor : public DataProcessor {
   std::int32_t next = 1;
 };
 
+xtypes::Member M(std::string name, xtypes::DynamicTypePtr type, std::vector<std::int64_t> labels = {}) {
+  xtypes::Member member;
+  member.name = std::move(name);
+  member.type = std::move(type);
+  member.labels = std::move(labels);
+  return member;
+}
+
 xtypes::DynamicTypePtr TrackType() {
-  xtypes::Member id{"id", DynamicType::Primitive(TypeKind::INT32)};
-  xtypes::Member a{"a", DynamicType::Primitive(TypeKind::INT32)};
-  a.labels = {-7};
-  const auto u = DynamicType::Union("U", DynamicType::Primitive(TypeKind::INT16), {a},
+  const auto u = DynamicType::Union("U", DynamicType::Primitive(TypeKind::INT16),
+                                    {M("a", DynamicType::Primitive(TypeKind::INT32), {-7})},
                                     xtypes::Extensibility::FINAL);
-  return DynamicType::Structure("Track", {id, {"u", u}}, xtypes::Extensibility::FINAL);
+  return DynamicType::Structure("Track", {M("id", DynamicType::Primitive(TypeKind::INT32)), M("u", u)},
+                                xtypes::Extensibility::FINAL);
 }
 
 TEST(DataProcessor, DeliversEachSampleWithItsProcessor) {
@@ -97,11 +104,9 @@ TEST(DataProcessor, RefusesRetiredCsvLoggingAndMissingInputs) {
 }
 
 TEST(DataDissectionTopLevel, UnionTypesDissectAndOtherKindsAreSkipped) {
-  xtypes::Member a{"a", DynamicType::Primitive(TypeKind::INT32)};
-  a.labels = {1, 2};
-  xtypes::Member b{"b", DynamicType::String(8)};
-  b.labels = {3};
-  const auto u = DynamicType::Union("Top", DynamicType::Primitive(TypeKind::INT32), {a, b},
+  const auto u = DynamicType::Union("Top", DynamicType::Primitive(TypeKind::INT32),
+                                    {M("a", DynamicType::Primitive(TypeKind::INT32), {1, 2}),
+                                     M("b", DynamicType::String(8), {3})},
                                     xtypes::Extensibility::FINAL);
   const TypeProcessor processor("Top", u, FlatteningOptions{});
   xtypes::DynamicData data(u);

@@ -219,8 +219,11 @@ void ExpectMapMatchesJson(const Dissected& ours, const std::string& what) {
   }
   // Empty sequences have no flat entries; an array element before a present one comes back
   // as a null placeholder.
-  for (const auto& [key, value] : roundTrip)
-    if (!withoutSelectors.count(key)) EXPECT_EQ(value, "null") << what << ": " << key;
+  for (const auto& [key, value] : roundTrip) {
+    if (!withoutSelectors.count(key)) {
+      EXPECT_EQ(value, "null") << what << ": " << key;
+    }
+  }
 }
 
 bool Updating() {
