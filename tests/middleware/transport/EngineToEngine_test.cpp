@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <map>
+#include <thread>
 #include <stdexcept>
 
 namespace Quorvel::Transport {
@@ -103,6 +106,37 @@ INSTANTIATE_TEST_SUITE_P(Transports, EngineToEngine,
                          testing::Values(Pair{"TransportParticipants::UdpInjector", "TransportParticipants::UdpMonitor", 154},
                                          Pair{"TransportParticipants::Injector", "TransportParticipants::Monitor", 155}),
                          [](const auto& info) { return info.index == 0 ? "UdpOnLoopback" : "DefaultTransports"; });
+
+TEST(EngineToEngineDispatch, SlowHandlerOfOneReaderRunsAloneAndLosesNothing) {
+  auto readerSide = Participant::Create(Provider(), "TransportParticipants::UdpMonitor", 159);
+  auto writerSide = Participant::Create(Provider(), "TransportParticipants::UdpInjector", 159);
+  auto reader = readerSide->FindReader("Subscriber::KSReader");
+  auto writer = writerSide->FindWriter("Publisher::KSWriter");
+  AsyncWaitSet waitSet("TopicDissectorWorker", 4);
+  std::atomic<int> inFlight{0};
+  std::atomic<int> maxInFlight{0};
+  std::atomic<std::size_t> received{0};
+  std::atomic<int> runs{0};
+  waitSet.Attach(reader->Condition(), [&] {
+    const int now = ++inFlight;
+    maxInFlight = std::max(maxInFlight.load(), now);
+    ++runs;
+    std::vector<ReceivedSample> batch;
+    received += reader->TakeAll(batch);
+    std::this_thread::sleep_for(3ms);  // a slow dissection
+    --inFlight;
+  });
+  readerSide->Enable();
+  writerSide->Enable();
+  waitSet.Start();
+  ASSERT_TRUE(WaitFor([&] { return writer->MatchedReaders() == 1; }, 10s));
+  constexpr std::size_t kSamples = 3000;
+  for (std::uint32_t seq = 0; seq < kSamples; ++seq) writer->Write(PayloadOf(seq), KeyHashOf(seq % kInstances));
+  EXPECT_TRUE(WaitFor([&] { return received == kSamples; }, 20s)) << received << " of " << kSamples;
+  waitSet.Stop();
+  EXPECT_EQ(maxInFlight, 1);
+  EXPECT_GT(runs, 1);
+}
 
 TEST(ParticipantTeardown, LeavesNoThreadAndClosesItsEndpoints) {
   // Fast DDS starts a few process-wide threads with its first participant; they stay.
