@@ -46,7 +46,8 @@ public:
 
   // A sample of the reader's type decoded from the first sample seen of the instance: its key
   // members hold the instance's key. Null for an instance never seen with data (or unkeyed
-  // topics).
+  // topics). Fast DDS 2.9 hands disposes and unregisters that carry only a serialized key
+  // (Cyclone's, even with an inline key hash) a zero instance handle: those find no key here.
   virtual std::optional<xtypes::DynamicData> KeyValues(const InstanceHandle& instance) const = 0;
 
   virtual void Enable() = 0;
