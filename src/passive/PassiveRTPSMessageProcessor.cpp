@@ -1,7 +1,6 @@
 #include "passive/PassiveRTPSMessageProcessor.h"
 
 #include "common/Log.h"
-#include "engine/EngineConfig.h"
 #include "passive/HexText.h"
 #include "passive/RTPSDataBatchSubMessage.h"
 #include "passive/RTPSDataSubMessage.h"
@@ -43,10 +42,10 @@ struct PassiveRTPSMessageProcessor::SubMessage {
 };
 
 PassiveRTPSMessageProcessor::PassiveRTPSMessageProcessor(
-    std::shared_ptr<const EngineConfig> config, std::shared_ptr<RTPSRoutingTargets> targets)
-    : config_(std::move(config)), targets_(std::move(targets)) {
+    EngineOperationMode mode, std::shared_ptr<RTPSRoutingTargets> targets)
+    : targets_(std::move(targets)),
+      waitForDiscovery_(mode == EngineOperationMode::RECORD_DISSECTION) {
   LogDebug("PassiveRTPSMessageProcessor");
-  waitForDiscovery_ = config_ && config_->operationMode == EngineOperationMode::RECORD_DISSECTION;
 }
 
 PassiveRTPSMessageProcessor::~PassiveRTPSMessageProcessor() {
@@ -113,7 +112,7 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
     }
     if (bodyLength > available) {
       LogWarning("Discarding the rest of an RTPS message from GUID prefix " +
-                 header.guidPrefixText + ": sub-message " + Describe(id) + " at offset " +
+                 header.GuidPrefixText() + ": sub-message " + Describe(id) + " at offset " +
                  std::to_string(offset) + " claims " + std::to_string(bodyLength) +
                  " bytes, " + std::to_string(available) + " are left");
       return;
@@ -126,7 +125,7 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
     } catch (const WireError& error) {
       LogWarning("Discarding sub-message " + Describe(id) + " at offset " +
                  std::to_string(offset) + " of an RTPS message from GUID prefix " +
-                 header.guidPrefixText + ": " + error.what());
+                 header.GuidPrefixText() + ": " + error.what());
     }
   }
 }
@@ -187,16 +186,15 @@ void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
   auto data = MakeRecord<RTPSDataSubMessage>(subMessage);
   const EntityId& writer = data->header.writerId;
   const uint64_t sequence = data->header.writerSN.value;
-  const std::string guid = subMessage.header.guidPrefixText + writer.text;
 
   if (writer.value == EntityId::kParticipantWriter) {
     VELTRANE_LOG(TRACE, "Enqueuing a Data(p) RTPS message #" + std::to_string(sequence) +
-                            " from Writer GUID 0x" + guid);
+                            " from Writer GUID " + data->WriterGuid().GuidText());
     targets_->RouteParticipantDiscovery(std::move(data));
   } else if (writer.value == EntityId::kPublicationsWriter ||
              writer.value == EntityId::kSubscriptionsWriter) {
     VELTRANE_LOG(TRACE, "Enqueuing a Endpoint Discovery RTPS message #" +
-                            std::to_string(sequence) + " from GUID 0x" + guid);
+                            std::to_string(sequence) + " from GUID " + data->WriterGuid().GuidText());
     targets_->RouteEndpointDiscovery(std::move(data));
   } else if (writer.IsUserWriter()) {
     if (waitForDiscovery_) WaitForEndpointDiscovery();
@@ -205,7 +203,7 @@ void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
       VELTRANE_LOG(TRACE, "Enqueuing a UserData RTPS message #" + std::to_string(sequence));
     } else {
       LogWarning("No DataWriter matches the UserData RTPS message #" + std::to_string(sequence) +
-                 " from Writer GUID 0x" + guid +
+                 " from Writer GUID " + sample->header.writerKey.GuidText() +
                  ". Make sure that Discovery messages are properly routed");
     }
   } else {
@@ -223,7 +221,7 @@ void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
   }
   if (!targets_->HasUserDataProcessor(batch->WriterGuid())) {
     LogWarning("No DataWriter matches the UserData RTPS message #" + sequence +
-               " from Writer GUID 0x" + subMessage.header.guidPrefixText +
+               " from Writer GUID 0x" + subMessage.header.GuidPrefixText() +
                batch->header.writerId.text +
                ". Make sure that Discovery messages are properly routed");
     return;

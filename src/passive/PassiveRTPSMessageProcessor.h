@@ -11,14 +11,12 @@
 #include "passive/MessageQueueManager.h"
 #include "passive/RTPSMessage.h"
 
+#include <quorvel/EngineOperationMode.h>
+
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
-
-namespace Quorvel {
-class EngineConfig;
-}
 
 namespace Quorvel::passive {
 
@@ -30,7 +28,8 @@ class PassiveRTPSMessageProcessor {
  public:
   using RTPSMessageQueue = MessageQueueManager<RTPSMessage>;
 
-  PassiveRTPSMessageProcessor(std::shared_ptr<const EngineConfig> config,
+  // In RECORD_DISSECTION, user data waits for pending endpoint discovery (bounded).
+  PassiveRTPSMessageProcessor(EngineOperationMode mode,
                               std::shared_ptr<RTPSRoutingTargets> targets);
   ~PassiveRTPSMessageProcessor();
 
@@ -60,7 +59,6 @@ class PassiveRTPSMessageProcessor {
 
   static const std::array<Handler, 256>& DispatchTable();
 
-  std::shared_ptr<const EngineConfig> config_;
   std::shared_ptr<RTPSRoutingTargets> targets_;
   std::weak_ptr<RTPSMessageQueue> rtpsQueue_;
   bool waitForDiscovery_ = false;

@@ -43,10 +43,11 @@ bool RTPSMessageHeader::Init(WireReader& message) {
     return false;
   }
   std::copy(prefix.begin(), prefix.end(), guidPrefix.begin());
-  guidPrefixText = HexText(prefix);
   cursor = static_cast<uint16_t>(kSize);
   return true;
 }
+
+std::string RTPSMessageHeader::GuidPrefixText() const { return HexText(guidPrefix); }
 
 void RTPSMessageHeader::DissectVendorID() {
   const auto known = std::find_if(kVendors.begin(), kVendors.end(),

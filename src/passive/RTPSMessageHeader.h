@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Quorvel::passive {
 
@@ -18,9 +19,8 @@ struct RTPSMessageHeader {
   uint8_t protocolVersionMajor = 0;
   uint8_t protocolVersionMinor = 0;
   uint16_t vendorId = 0;
-  std::string vendorName;
+  std::string_view vendorName;  // from the static vendor table
   GuidPrefix guidPrefix{};
-  std::string guidPrefixText;  // 24 lower-case hexadecimal digits
   int64_t sourceTimestampNs = 0;
   bool hasSourceTimestamp = false;
   uint16_t cursor = 0;
@@ -31,6 +31,9 @@ struct RTPSMessageHeader {
   bool Init(WireReader& message);
   // Names vendorId from the vendor table; logs a warning for an unknown vendor.
   void DissectVendorID();
+  // The GUID prefix as 24 lower-case hexadecimal digits. Built on demand: headers are copied
+  // into every sub-message record, and a text member would cost an allocation per copy.
+  std::string GuidPrefixText() const;
 };
 
 }  // namespace Quorvel::passive

@@ -16,7 +16,6 @@ std::shared_ptr<RTPSUserDataMessage> RTPSUserDataMessage::Carried(
   user->messageHeader = messageHeader;
   user->subMessageOffset = subMessageOffset;
   user->header.writerKey = WriterKey::From(messageHeader.guidPrefix, writerEntityId);
-  user->header.writerGuidText = user->header.writerKey.GuidText();
   return user;
 }
 

@@ -14,7 +14,6 @@ namespace Quorvel::passive {
 // Offsets count from the start of the UDP payload.
 struct RTPSUserDataMessageHeader {
   WriterKey writerKey;
-  std::string writerGuidText;
   EntityId readerId;
   EntityId writerId;
   SequenceNumber writerSN;

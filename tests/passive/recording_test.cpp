@@ -82,7 +82,7 @@ struct Pipeline {
 };
 
 std::string Routed(const RTPSMessageHeader& message, const EntityId& writer, uint64_t sequence) {
-  return message.guidPrefixText + " " + writer.text + " " + std::to_string(sequence);
+  return message.GuidPrefixText() + " " + writer.text + " " + std::to_string(sequence);
 }
 
 class DdsperfRecording : public ::testing::TestWithParam<const char*> {};
@@ -245,7 +245,7 @@ TEST(CaptureStage, LiveCaptureOnLoopbackDeliversDatagramsAndStopsPromptly) {
     std::lock_guard lock(pipeline.fixture.targets->mutex);
     size_t count = 0;
     for (const auto& sample : pipeline.fixture.targets->userData) {
-      count += sample->messageHeader.guidPrefixText == "76656c7472616e656c697665";
+      count += sample->messageHeader.GuidPrefixText() == "76656c7472616e656c697665";
     }
     return count;
   };

@@ -65,7 +65,7 @@ TEST(RtpsData, LittleAndBigEndianTwinsGiveTheSameHeader) {
     EXPECT_EQ(sample.subMessageOffset, 20u);
     EXPECT_EQ(header.encapsulationOffset, 20u + 24u);  // payload offset 24 in the sub-message
     EXPECT_EQ(header.PayloadLength(), 12u);
-    EXPECT_EQ(header.writerGuidText, "0x0102030405060708090a0b0c00000102");
+    EXPECT_EQ(header.writerKey.GuidText(), "0x0102030405060708090a0b0c00000102");
     EXPECT_EQ(sample.CopySerializedPayload(), Bytes(bytes->begin() + 24, bytes->end()));
   }
 }
@@ -224,7 +224,7 @@ TEST(RtpsData, DiscoveryRecordsShareThePayloadAndKnowTheirPlace) {
   EXPECT_EQ(data.header.payloadLength, 8);
   EXPECT_EQ(data.header.encapsulationId, 0x0003);
   EXPECT_FALSE(data.header.payloadBigEndian);
-  EXPECT_EQ(data.messageHeader.guidPrefixText, "0102030405060708090a0b0c");
+  EXPECT_EQ(data.messageHeader.GuidPrefixText(), "0102030405060708090a0b0c");
   EXPECT_EQ(data.messageHeader.sourceTimestampNs, 10'000'000'000);
   EXPECT_EQ(data.message->payload->at(data.subMessageOffset), 0x15);
 }

@@ -21,10 +21,8 @@ std::shared_ptr<const RTPSMessage> CapturedMessage(const Bytes& rtpsPayload) {
   return message;
 }
 
-RtpsFixture::RtpsFixture(EngineOperationMode mode) {
-  config->operationMode = mode;
-  processor = std::make_unique<PassiveRTPSMessageProcessor>(config, targets);
-}
+RtpsFixture::RtpsFixture(EngineOperationMode mode)
+    : processor(std::make_unique<PassiveRTPSMessageProcessor>(mode, targets)) {}
 
 void RtpsFixture::Process(const Bytes& subMessages) {
   Bytes rtps = RtpsHeader(TestPrefix());

@@ -2,7 +2,6 @@
 
 // An RTPS message processor wired to RecordingTargets, fed with byte arrays as if captured.
 
-#include "engine/EngineConfig.h"
 #include "passive/PassiveRTPSMessageProcessor.h"
 #include "passive/support/RecordingTargets.h"
 #include "passive/support/WireBuilder.h"
@@ -23,7 +22,6 @@ struct RtpsFixture {
   void Process(const Bytes& subMessages);
 
   std::shared_ptr<RecordingTargets> targets = std::make_shared<RecordingTargets>();
-  std::shared_ptr<EngineConfig> config = std::make_shared<EngineConfig>();
   std::unique_ptr<PassiveRTPSMessageProcessor> processor;
 };
 
