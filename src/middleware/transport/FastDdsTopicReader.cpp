@@ -11,6 +11,8 @@
 #include <fastdds/dds/subscriber/SampleInfo.hpp>
 #include <fastdds/dds/topic/Topic.hpp>
 
+#include <functional>
+#include <memory>
 #include <mutex>
 
 namespace Quorvel::Transport {
@@ -69,6 +71,9 @@ std::size_t FastDdsTopicReader::TakeAll(std::vector<ReceivedSample>& samples) {
     const ReturnCode_t result = open.take(data, infos);
     if (result == ReturnCode_t::RETCODE_NO_DATA) return taken;
     CheckReturnCode(result, "DataReader::take on " + name);
+    // The loan goes back on every path, a throw while copying included.
+    const std::unique_ptr<dds::DataReader, std::function<void(dds::DataReader*)>> loan(
+        &open, [&](dds::DataReader* owner) { owner->return_loan(data, infos); });
     for (dds::LoanableCollection::size_type i = 0; i < infos.length(); ++i) {
       ReceivedSample& sample = samples.emplace_back();
       sample.info = ToSampleInfo(infos[i]);
@@ -81,7 +86,6 @@ std::size_t FastDdsTopicReader::TakeAll(std::vector<ReceivedSample>& samples) {
       }
     }
     taken += infos.length();
-    open.return_loan(data, infos);
   }
   condition->Trigger();
   return taken;

@@ -6,8 +6,10 @@
 #include "middleware/transport/Participant.h"
 #include "middleware/transport/TopicReader.h"
 #include "middleware/transport/TopicWriter.h"
+#include "middleware/transport/WaitCondition.h"
 #include "middleware/transport/support/KeyedSeqFixture.h"
 #include "middleware/transport/support/SampleCollector.h"
+#include "middleware/xml/QosProfileLibrary.h"
 #include "middleware/xtypes/DynamicData.h"
 
 #include <gtest/gtest.h>
@@ -51,9 +53,7 @@ TEST_P(EngineToEngine, EverySampleArrivesWholeAndDisposalsCarryTheirKey) {
   writerSide->Enable();
   waitSet.Start();
   // A second reader, created once the participant runs, as dynamic subscription does.
-  xml::QosPolicies lateQos = Provider().datareader_qos();
-  lateQos.reliabilityKind = xml::ReliabilityKind::RELIABLE;
-  lateQos.historyKind = xml::HistoryKind::KEEP_ALL;
+  xml::QosPolicies lateQos = Provider().qos("TransportQos::Reliable", xml::QosEntityKind::DATAREADER);
   lateQos.entityName = "DDSPerfRDataKS_DR";
   auto late = readerSide->CreateReader("Subscriber", "DDSPerfRDataKS", "KeyedSeq", KeyedSeqType(), lateQos);
   EXPECT_EQ(late->Name(), "DDSPerfRDataKS_DR");
@@ -68,8 +68,15 @@ TEST_P(EngineToEngine, EverySampleArrivesWholeAndDisposalsCarryTheirKey) {
   writer->Dispose(PayloadOf(3), KeyHashOf(3));
   writer->Unregister(PayloadOf(4));
   const auto complete = [](const SampleCollector& c) { return c.ValidCount() == kSamples && c.Count() == kSamples + 2; };
-  ASSERT_TRUE(WaitFor([&] { return complete(collector) && complete(lateCollector); }, 20s))
-      << collector.Count() << " and " << lateCollector.Count() << " samples of " << kSamples + 2;
+  if (!WaitFor([&] { return complete(collector) && complete(lateCollector); }, 60s)) {
+    std::vector<ReceivedSample> left;
+    const std::size_t inReader = reader->TakeAll(left);
+    const std::size_t inLate = late->TakeAll(left);
+    FAIL() << collector.Count() << " and " << lateCollector.Count() << " samples of " << kSamples + 2 << "; "
+           << inReader << " and " << inLate << " still in the readers; locked " << reader->Condition()->Locked()
+           << late->Condition()->Locked() << " pending " << reader->Condition()->Pending()
+           << late->Condition()->Pending() << "; writer matched " << writer->MatchedReaders();
+  }
   waitSet.Stop();
 
   for (const auto* received : {&collector, &lateCollector}) {
