@@ -1,7 +1,7 @@
 #include "dissection/DataProcessor.h"
 
 #include "common/Log.h"
-#include "engine/EngineConfig.h"
+#include "engine/core/EngineConfig.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
 #include "dissection/FlatteningOptions.h"
 
-#include "engine/EngineConfig.h"
+#include "engine/core/EngineConfig.h"
 
 namespace Quorvel {
 

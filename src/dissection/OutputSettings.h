@@ -3,7 +3,7 @@
 // The output choices every sample is built with, copied out of the engine configuration once
 // per processor so that the per-sample path reads plain values.
 
-#include "engine/DissectionBitMap.h"
+#include "engine/core/DissectionBitMap.h"
 
 #include <quorvel/OutputFormats.h>
 

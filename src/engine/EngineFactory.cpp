@@ -1,7 +1,7 @@
 #include "engine/EngineFactory.h"
 
 #include "common/Log.h"
-#include "engine/DDSEngine.h"
+#include "engine/core/DDSEngine.h"
 #include "engine/Logger.h"
 #include "ddsconfig/XMLParser.h"
 

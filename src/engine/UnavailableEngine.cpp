@@ -1,6 +1,6 @@
 #include "engine/UnavailableEngine.h"
 
-#include "engine/EngineConfig.h"
+#include "engine/core/EngineConfig.h"
 
 #include <stdexcept>
 #include <string>

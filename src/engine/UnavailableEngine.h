@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DDSEngine.h"
+#include "engine/core/DDSEngine.h"
 
 namespace Quorvel {
 

@@ -4,7 +4,7 @@
 
 #include "common/Log.h"
 #include "engine/EngineFactory.h"
-#include "engine/NetworkAdapters.h"
+#include "engine/core/NetworkAdapters.h"
 #include "engine/VeltraneImpl.h"
 
 #include <cstdlib>

@@ -3,10 +3,10 @@
 #include "common/Log.h"
 #include "ddsconfig/TopicTypeMap.h"
 #include "ddsconfig/XMLParser.h"
-#include "engine/DDSEngine.h"
-#include "engine/EngineConfig.h"
+#include "engine/core/DDSEngine.h"
+#include "engine/core/EngineConfig.h"
 #include "engine/EngineFactory.h"
-#include "engine/OperationModes.h"
+#include "engine/core/OperationModes.h"
 #include "engine/UnavailableEngine.h"
 
 #include <filesystem>

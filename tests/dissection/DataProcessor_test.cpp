@@ -5,7 +5,7 @@
 #include "dissection/DDSSample.h"
 #include "dissection/DissectedSample.h"
 #include "dissection/DynamicDataDissector.h"
-#include "engine/EngineConfig.h"
+#include "engine/core/EngineConfig.h"
 #include "middleware/xtypes/DynamicData.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "engine/support/RunningTestEngine.h"
 #include "engine/support/TestEngine.h"
 
-#include "engine/EngineDB.h"
+#include "engine/core/EngineDB.h"
 
 #include <quorvel/Veltrane.h>
 

@@ -1,8 +1,8 @@
 // Init loads the configured DDS XML paths in every mode, before the engine of the mode runs,
 // and the facade answers from what was loaded: readers, writers, types, topic map.
 
-#include "engine/DDSEngine.h"
-#include "engine/EngineDB.h"
+#include "engine/core/DDSEngine.h"
+#include "engine/core/EngineDB.h"
 #include "engine/EngineFactory.h"
 #include "engine/support/LogDirectory.h"
 #include "engine/support/Thrown.h"

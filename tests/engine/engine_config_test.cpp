@@ -3,8 +3,8 @@
 
 #include "engine/support/Thrown.h"
 
-#include "engine/EngineConfig.h"
-#include "engine/NetworkAdapters.h"
+#include "engine/core/EngineConfig.h"
+#include "engine/core/NetworkAdapters.h"
 
 #include <gtest/gtest.h>
 

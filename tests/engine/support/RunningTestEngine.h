@@ -5,7 +5,7 @@
 #include "engine/support/LogDirectory.h"
 #include "engine/support/TestEngine.h"
 
-#include "engine/EngineDB.h"
+#include "engine/core/EngineDB.h"
 
 #include <quorvel/Veltrane.h>
 

@@ -1,6 +1,6 @@
 #include "engine/support/TestEngine.h"
 
-#include "engine/EngineDB.h"
+#include "engine/core/EngineDB.h"
 
 #include <stdexcept>
 

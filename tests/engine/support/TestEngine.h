@@ -2,7 +2,7 @@
 
 // An engine for exercising the facade: it records what the facade calls and fails on demand.
 
-#include "engine/DDSEngine.h"
+#include "engine/core/DDSEngine.h"
 #include "engine/EngineFactory.h"
 
 #include <atomic>

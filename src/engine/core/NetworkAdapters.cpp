@@ -1,4 +1,4 @@
-#include "engine/NetworkAdapters.h"
+#include "engine/core/NetworkAdapters.h"
 
 #include "common/Log.h"
 

@@ -1,4 +1,4 @@
-#include "engine/OperationModes.h"
+#include "engine/core/OperationModes.h"
 
 #include <array>
 

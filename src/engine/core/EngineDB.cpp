@@ -1,4 +1,4 @@
-#include "engine/EngineDB.h"
+#include "engine/core/EngineDB.h"
 
 #include "common/Log.h"
 

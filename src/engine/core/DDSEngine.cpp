@@ -1,10 +1,10 @@
-#include "engine/DDSEngine.h"
+#include "engine/core/DDSEngine.h"
 
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
-#include "engine/EngineConfig.h"
-#include "engine/EngineDB.h"
-#include "engine/OperationModes.h"
+#include "engine/core/EngineConfig.h"
+#include "engine/core/EngineDB.h"
+#include "engine/core/OperationModes.h"
 
 #include <mutex>
 #include <stdexcept>

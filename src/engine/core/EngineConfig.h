@@ -3,7 +3,7 @@
 // The validated copy of the caller's EngineConfiguration. Written only while Veltrane::Init
 // runs (under the facade's lock), then shared read-only by every component of the engine.
 
-#include "engine/DissectionBitMap.h"
+#include "engine/core/DissectionBitMap.h"
 
 #include <quorvel/EngineConfiguration.h>
 

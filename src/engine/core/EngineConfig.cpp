@@ -1,9 +1,9 @@
-#include "engine/EngineConfig.h"
+#include "engine/core/EngineConfig.h"
 
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
-#include "engine/NetworkAdapters.h"
-#include "engine/OperationModes.h"
+#include "engine/core/NetworkAdapters.h"
+#include "engine/core/OperationModes.h"
 
 #include <algorithm>
 #include <stdexcept>
