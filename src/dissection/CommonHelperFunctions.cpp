@@ -31,6 +31,7 @@ constexpr EngineKind kEngineKinds[] = {
     {TypeKind::ARRAY, 16, "ARRAY"},         {TypeKind::SEQUENCE, 17, "SEQUENCE"},
     {TypeKind::STRING, 18, "STRING"},       {TypeKind::WSTRING, 19, "WSTRING"},
     {TypeKind::UNION, 20, "UNION"},         {TypeKind::STRUCTURE, 21, "STRUCTURE"},
+    {TypeKind::INT8, 22, "INT_8"},
 };
 
 const EngineKind* FindEngineKind(TypeKind kind) {

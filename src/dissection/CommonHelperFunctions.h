@@ -13,7 +13,8 @@
 
 namespace Quorvel::CommonHelperFunctions {
 
-// boolean 1 .. wide string 19, union 20, structure 21; 0 ("NONE") for anything else.
+// boolean 1 .. wide string 19, union 20, structure 21, int8 22 (after the others, so no
+// number changes meaning); 0 ("NONE") for anything else.
 std::uint32_t DDSTypeKindToEngineTypeKind(xtypes::TypeKind kind);
 std::string DDSTypeKindToEngineTypeKindString(xtypes::TypeKind kind);
 

@@ -10,7 +10,7 @@
 
 namespace Quorvel {
 
-class SampleMetadata;
+struct SampleMetadata;
 class TypeProcessor;
 
 class DDSSample {

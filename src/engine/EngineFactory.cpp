@@ -4,6 +4,7 @@
 #include "engine/core/DDSEngine.h"
 #include "engine/Logger.h"
 #include "ddsconfig/XMLParser.h"
+#include "passive/PassiveEngine.h"
 
 #include <stdexcept>
 
@@ -21,6 +22,17 @@ std::string JoinVersion() {
 }
 
 }  // namespace
+
+// Registered here rather than by static initialisers, which the linker drops from static
+// libraries that nothing else references.
+EngineFactory::EngineFactory() {
+  const EngineCreator passive = [](std::shared_ptr<EngineConfig> config) {
+    return std::make_shared<passive::PassiveEngine>(std::move(config));
+  };
+  builtinCreators[EngineOperationMode::RECORD_DISSECTION] = passive;
+  builtinCreators[EngineOperationMode::TYPE_INTROSPECTION] = passive;
+  creators = builtinCreators;
+}
 
 EngineFactory& EngineFactory::Instance() {
   static EngineFactory factory;
@@ -73,8 +85,13 @@ void EngineFactory::RegisterEngineCreator(EngineOperationMode mode, EngineCreato
   std::lock_guard<std::mutex> guard(creatorsMutex);
   if (creator) {
     creators[mode] = std::move(creator);
-  } else {
+    return;
+  }
+  const auto builtin = builtinCreators.find(mode);
+  if (builtin == builtinCreators.end()) {
     creators.erase(mode);
+  } else {
+    creators[mode] = builtin->second;
   }
 }
 

@@ -40,7 +40,8 @@ class EngineFactory {
   // "4.6.1.5".
   static const std::string& VersionString();
 
-  // An empty creator removes the mode's creator.
+  // Replaces the mode's creator; an empty creator restores the engine this build provides for
+  // the mode (none for a mode without one).
   void RegisterEngineCreator(EngineOperationMode mode, EngineCreator creator);
   // Null when no creator is registered for the mode.
   std::shared_ptr<DDSEngine> CreateEngine(EngineOperationMode mode,
@@ -51,7 +52,8 @@ class EngineFactory {
   std::uint64_t ActiveEngines() const;
 
  private:
-  EngineFactory() = default;
+  // Installs the engines this build provides.
+  EngineFactory();
 
   mutable std::shared_mutex lock;
   FactoryConfiguration configuration;
@@ -59,6 +61,7 @@ class EngineFactory {
   std::atomic<std::uint64_t> activeEngines{0};
   mutable std::mutex creatorsMutex;
   std::map<EngineOperationMode, EngineCreator> creators;
+  std::map<EngineOperationMode, EngineCreator> builtinCreators;
 };
 
 }  // namespace Quorvel

@@ -121,8 +121,8 @@ TEST(CommonHelperFunctions, EngineKindsAndTextHelpers) {
       {TypeKind::BOOLEAN, 1, "BOOLEAN"},     {TypeKind::BYTE, 2, "UINT_8"},
       {TypeKind::CHAR16, 13, "CHAR_16"},     {TypeKind::ENUMERATION, 14, "ENUMERATION"},
       {TypeKind::ARRAY, 16, "ARRAY"},        {TypeKind::WSTRING, 19, "WSTRING"},
-      {TypeKind::STRUCTURE, 21, "STRUCTURE"}, {TypeKind::BITMASK, 0, "NONE"},
-      {TypeKind::ALIAS, 0, "NONE"}};
+      {TypeKind::STRUCTURE, 21, "STRUCTURE"}, {TypeKind::INT8, 22, "INT_8"},
+      {TypeKind::BITMASK, 0, "NONE"},        {TypeKind::ALIAS, 0, "NONE"}};
   for (const auto& [kind, number, name] : kinds) {
     EXPECT_EQ(H::DDSTypeKindToEngineTypeKind(kind), number) << name;
     EXPECT_EQ(H::DDSTypeKindToEngineTypeKindString(kind), name);

@@ -112,6 +112,7 @@ TEST(DDSLoading, FacadeAnswersFromTheLoadedParticipantAndTypes) {
   veltrane.Shutdown();
 }
 
+// Modes 3 and 5 have their engine in every build; the others may still lack theirs.
 TEST(DDSLoading, EveryModeLoadsBeforeItsMissingEngineFails) {
   LogDirectory log;
   struct Case {
@@ -123,9 +124,7 @@ TEST(DDSLoading, EveryModeLoadsBeforeItsMissingEngineFails) {
       {EngineOperationMode::ACTIVE_STATIC_MONITORING, "ActiveEngine", "ACTIVE_STATIC_MONITORING"},
       {EngineOperationMode::ACTIVE_DYNAMIC_MONITORING, "ActiveEngine", "ACTIVE_DYNAMIC_MONITORING"},
       {EngineOperationMode::PASSIVE_DYNAMIC_MONITORING, "PassiveEngine", "PASSIVE_DYNAMIC_MONITORING"},
-      {EngineOperationMode::RECORD_DISSECTION, "PassiveEngine", "RECORD_DISSECTION"},
       {EngineOperationMode::MESSAGE_INJECTION, "ActiveEngine", "MESSAGE_INJECTION"},
-      {EngineOperationMode::TYPE_INTROSPECTION, "PassiveEngine", "TYPE_INTROSPECTION"},
   };
   const std::string missing = Profiles("no/such/dir");
   for (const Case& c : cases) {

@@ -123,7 +123,8 @@ TEST_F(FacadeState, EngineInitFailureIsFatalWithTheEngineClassPrefix) {
 }
 
 TEST_F(FacadeState, ModeWithoutRegisteredEngineFailsHonestly) {
-  EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::RECORD_DISSECTION, nullptr);
+  EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING,
+                                                  nullptr);
   EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::MESSAGE_INJECTION, nullptr);
   // The DDS XML loading runs first; a small directory keeps it quick.
   const auto withTypes = [](EngineOperationMode mode) {
@@ -132,10 +133,11 @@ TEST_F(FacadeState, ModeWithoutRegisteredEngineFailsHonestly) {
     return configuration;
   };
   Veltrane passive;
-  EXPECT_EQ(Thrown<std::runtime_error>(
-                [&] { passive.Init(withTypes(EngineOperationMode::RECORD_DISSECTION)); }),
-            "PassiveEngine::Init Fatal Error: no engine for the RECORD_DISSECTION operation mode "
-            "is available in this build");
+  EngineConfiguration live = withTypes(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING);
+  live.monitoredInterfaceName = "lo";
+  EXPECT_EQ(Thrown<std::runtime_error>([&] { passive.Init(live); }),
+            "PassiveEngine::Init Fatal Error: no engine for the PASSIVE_DYNAMIC_MONITORING "
+            "operation mode is available in this build");
   Veltrane active;
   EXPECT_EQ(Thrown<std::runtime_error>(
                 [&] { active.Init(withTypes(EngineOperationMode::MESSAGE_INJECTION)); }),

@@ -4,6 +4,8 @@
 #include "ddsconfig/EngineDDSConfig.h"
 #include "engine/core/EngineConfig.h"
 #include "engine/core/EngineDB.h"
+#include "dissection/DDSSample.h"
+#include "dissection/DissectedSample.h"
 #include "engine/core/OperationModes.h"
 
 #include <mutex>
@@ -53,6 +55,39 @@ void DDSEngine::UnbindListener() {
   EngineDB& registry = DB();
   std::unique_lock<std::shared_mutex> guard(registry.ListenerLock());
   registry.SetListener(nullptr, 0);
+}
+
+void DDSEngine::HandleDissectedSample(std::shared_ptr<DissectedSample> sample, DataProcessor*) {
+  LogDebug("HandleDissectedSample");
+  if (!sample) return;
+  EngineDB& registry = DB();
+  const bool user = sample->DataType() == DissectedSampleDataType::USER_DATA;
+  using Event = EngineListenerEventsOptions;
+  if (registry.Listener() != nullptr) {
+    std::unique_lock<std::shared_mutex> guard(registry.ListenerLock());
+    // Bound again under the lock: an unbind may have happened since the test above.
+    if (EngineListener* listener = registry.Listener()) {
+      const Outputter& output = sample->Sample()->Output();
+      if (registry.CheckRegisteredEvent(user ? Event::USER_DATA_JSON : Event::DISCOVERY_DATA_JSON)) {
+        const std::string json = output.ToListenerJson();
+        user ? listener->OnUserDataJson(json) : listener->OnDiscoveryDataJson(json);
+      }
+      if (registry.CheckRegisteredEvent(user ? Event::USER_DATA_MAP : Event::DISCOVERY_DATA_MAP)) {
+        user ? listener->OnUserDataMap(output.MapPrint())
+             : listener->OnDiscoveryDataMap(output.MapPrint());
+      }
+    }
+  }
+  const Event notification =
+      user ? Event::USER_DATA_AVAILABLE_NOTIFICATION : Event::DISCOVERY_DATA_AVAILABLE_NOTIFICATION;
+  if (!registry.CheckRegisteredEvent(notification)) return;
+  registry.EnqueueSample(std::move(sample));
+  if (registry.Listener() == nullptr) return;
+  std::unique_lock<std::shared_mutex> guard(registry.ListenerLock());
+  if (EngineListener* listener = registry.Listener()) {
+    user ? listener->OnUserDataAvailableNotification()
+         : listener->OnDiscoveryDataAvailableNotification();
+  }
 }
 
 std::shared_ptr<DissectedSample> DDSEngine::NextDissectedSample() {

@@ -17,6 +17,7 @@
 
 namespace Quorvel {
 
+class DataProcessor;
 class DissectedSample;
 class EngineConfig;
 class EngineDDSConfig;
@@ -43,6 +44,11 @@ class DDSEngine {
   void BindListener(EngineListener* listener, std::bitset<32> events);
   void UnbindListener();
   std::shared_ptr<DissectedSample> NextDissectedSample();
+
+  // Where every finished sample of every processor ends, on the delivering worker's thread:
+  // the registered listener callbacks (one at a time, under the listener lock), then the queue
+  // and its availability notification. A listener's exception propagates to the worker.
+  void HandleDissectedSample(std::shared_ptr<DissectedSample> sample, DataProcessor* processor);
 
   // What the DDS XML loading found: the readers and writers of the participant definition,
   // and the structures and unions of the type files.

@@ -2,6 +2,8 @@
 
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
+#include "dissection/FlatteningOptions.h"
+#include "dissection/TypeProcessor.h"
 #include "engine/core/NetworkAdapters.h"
 #include "engine/core/OperationModes.h"
 
@@ -114,6 +116,19 @@ void EngineConfig::InitConstantTypeProcessors() {
   LogDebug("InitConstantTypeProcessors");
   if (!engineDDSConfig) throw std::runtime_error("InitConstantTypeProcessors needs the DDS configuration loaded");
   engineDDSConfig->InitInternalTypes();
+  const auto build = [this](const std::string& typeName) {
+    try {
+      return std::make_shared<const TypeProcessor>(typeName,
+                                                   engineDDSConfig->ExtractDynamicType(typeName),
+                                                   FlatteningOptions::From(*this, nullptr));
+    } catch (const std::exception& e) {
+      ThrowLogged("InitConstantTypeProcessors Error dissecting dynamic type = " + typeName +
+                  ". Error = " + e.what());
+    }
+  };
+  sampleInfoTypeProcessor = build("SampleInfoStruct");
+  commonMetadataTypeProcessor = build("CommonMetadataStruct");
+  passiveMetadataTypeProcessor = build("PassiveMetadataStruct");
 }
 
 }  // namespace Quorvel

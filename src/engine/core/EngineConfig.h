@@ -16,6 +16,7 @@
 namespace Quorvel {
 
 class EngineDDSConfig;
+class TypeProcessor;
 
 class EngineConfig {
  public:
@@ -31,7 +32,8 @@ class EngineConfig {
   // path into it. Throws what the loading throws.
   void InitEngineDDSConfig();
   // Loads the engine's internal metadata types (sample information, common and captured-packet
-  // metadata) next to the user's types. Needs InitEngineDDSConfig first.
+  // metadata) next to the user's types and flattens each into its constant processor, whose
+  // columns give the fixed sizes of metadata strings. Needs InitEngineDDSConfig first.
   void InitConstantTypeProcessors();
 
   std::uint64_t threadPoolSize = 1;
@@ -58,6 +60,10 @@ class EngineConfig {
   DissectionBitMap bufferOutputKinds;
   // Everything loaded from the DDS XML files; created when the engine initialises.
   std::shared_ptr<EngineDDSConfig> engineDDSConfig;
+  // "SampleInfoStruct", "CommonMetadataStruct" and "PassiveMetadataStruct", flattened.
+  std::shared_ptr<const TypeProcessor> sampleInfoTypeProcessor;
+  std::shared_ptr<const TypeProcessor> commonMetadataTypeProcessor;
+  std::shared_ptr<const TypeProcessor> passiveMetadataTypeProcessor;
 };
 
 }  // namespace Quorvel

@@ -43,7 +43,8 @@ class EngineDB {
 
   // Both callers hold ListenerLock() exclusively.
   void SetListener(EngineListener* newListener, std::bitset<32> events);
-  EngineListener* Listener() const { return listener; }
+  // May be read without the lock to skip it when nothing is bound.
+  EngineListener* Listener() const { return listener.load(); }
   std::shared_mutex& ListenerLock() { return listenerLock; }
 
   void EnqueueSample(std::shared_ptr<DissectedSample> sample);
@@ -57,7 +58,7 @@ class EngineDB {
   std::deque<std::shared_ptr<DissectedSample>> samplesQueue;
   std::mutex samplesQueueMutex;
   std::condition_variable samplesQueueCondition;
-  EngineListener* listener = nullptr;
+  std::atomic<EngineListener*> listener{nullptr};
   std::atomic<std::uint32_t> registeredEvents{0};
   std::shared_mutex listenerLock;
   std::shared_ptr<EngineConfig> config;
