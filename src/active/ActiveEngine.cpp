@@ -1,0 +1,192 @@
+#include "active/ActiveEngine.h"
+
+#include "active/ActiveEngineDB.h"
+#include "active/ActiveTopicProcessor.h"
+#include "common/Log.h"
+#include "ddsconfig/EngineDDSConfig.h"
+#include "dissection/FlatteningOptions.h"
+#include "dissection/TypeProcessor.h"
+#include "engine/core/EngineConfig.h"
+#include "middleware/transport/AsyncWaitSet.h"
+#include "middleware/transport/Participant.h"
+#include "middleware/transport/TopicReader.h"
+#include "middleware/transport/TopicWriter.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace Quorvel {
+namespace {
+
+bool Monitors(EngineOperationMode mode) {
+  return mode == EngineOperationMode::ACTIVE_STATIC_MONITORING ||
+         mode == EngineOperationMode::ACTIVE_DYNAMIC_MONITORING;
+}
+
+}  // namespace
+
+ActiveEngine::ActiveEngine(std::shared_ptr<EngineConfig> config) : DDSEngine(std::move(config)) {}
+
+ActiveEngine::~ActiveEngine() {
+  Terminate();
+  // Entities go before anything their callbacks might reach.
+  participant.reset();
+}
+
+ActiveEngineDB& ActiveEngine::Registry() const { return static_cast<ActiveEngineDB&>(DB()); }
+
+std::string ActiveEngine::ParticipantReference() const {
+  const auto domain = DDSConfig().GetDomainInfo();
+  return domain ? domain->participantLibraryName + "::" + domain->participantName : std::string();
+}
+
+void ActiveEngine::Init() {
+  DDSEngine::Init();
+  CreateDDSEntities();
+  db = std::make_shared<ActiveEngineDB>(
+      config, topicWaitSet,
+      [this](std::shared_ptr<DissectedSample> sample, DataProcessor* processor) {
+        HandleDissectedSample(std::move(sample), processor);
+      });
+  switch (config->operationMode) {
+    case EngineOperationMode::MESSAGE_INJECTION:
+      LogDebug("Initializing Engine according to MESSAGE_INJECTION Operation Mode");
+      ExtractDataWritersFromConfig();
+      InitializeTypeDissectorsByConfig();
+      break;
+    case EngineOperationMode::ACTIVE_STATIC_MONITORING:
+      LogDebug("Initializing Engine according to ACTIVE_STATIC_MONITORING Operation Mode");
+      ExtractDataReadersFromConfig();
+      CreateTopicsDissectorsByConfig();
+      InitializeTopicDissectorsHandlerByConfig();
+      break;
+    case EngineOperationMode::ACTIVE_DYNAMIC_MONITORING:
+      LogDebug("Initializing Engine according to ACTIVE_DYNAMIC_MONITORING Operation Mode");
+      NotProvided("ACTIVE_DYNAMIC_MONITORING");
+    default:
+      throw std::runtime_error("ActiveEngine does not serve operation mode " + config->operationModeName);
+  }
+}
+
+void ActiveEngine::CreateDDSEntities() {
+  const EngineDDSConfig& dds = DDSConfig();
+  if (!dds.ParticipantFileLoaded()) {
+    throw std::runtime_error(
+        "no DDS participant complient file was loaded by the engine. Cannot create participant");
+  }
+  try {
+    // -1 stands for the domain of the participant definition.
+    std::optional<std::int32_t> domain;
+    if (config->domainId >= 0) domain = config->domainId;
+    participant = Transport::Participant::Create(*dds.UserQosProvider(), ParticipantReference(), domain);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string("Exception in Participant Creation: ") + e.what());
+  }
+  if (!Monitors(config->operationMode)) return;
+  if (!participant->HasSubscriber("Subscriber")) {
+    throw std::runtime_error("No Subscribers is defined under loaded DDS participant configuration file");
+  }
+  const std::uint64_t threads =
+      std::min<std::uint64_t>(std::max<std::uint64_t>(config->threadPoolSize, 1),
+                              std::numeric_limits<std::int32_t>::max());
+  topicWaitSet = std::make_shared<Transport::AsyncWaitSet>("TopicDissectorWorker", threads);
+}
+
+void ActiveEngine::ExtractDataReadersFromConfig() {
+  for (const auto& [name, info] : DDSConfig().GetDomainInfo()->readers) {
+    std::shared_ptr<Transport::TopicReader> reader = participant->FindReader(info.qualifiedName);
+    if (!reader) {
+      LogError("No DataReader was found - Name = " + name + "to Topic - " + info.topicName);
+      continue;
+    }
+    Registry().InsertNewReaderRecord(name, info.topicName, info.typeName, reader->Type(), reader);
+  }
+}
+
+void ActiveEngine::ExtractDataWritersFromConfig() {
+  for (const auto& [name, info] : DDSConfig().GetDomainInfo()->writers) {
+    std::shared_ptr<Transport::TopicWriter> writer;
+    try {
+      writer = participant->FindWriter(info.qualifiedName);
+    } catch (const std::exception& e) {
+      throw std::runtime_error("No DataWriter with name = " + name +
+                               " was not found. Make sure that the XML participant definition file " +
+                               ParticipantReference() + " is properly defined. Error = " + e.what());
+    }
+    if (!writer) {
+      throw std::runtime_error("No DataWriter with Name = " + name +
+                               " was not found. Make sure that the XML participant definition file " +
+                               ParticipantReference() + " is properly defined");
+    }
+    Registry().InsertNewWriterRecord(name, std::move(writer));
+  }
+}
+
+void ActiveEngine::InitializeTypeDissectorsByConfig() {
+  for (const auto& [name, info] : DDSConfig().GetDomainInfo()->writers) {
+    if (Registry().GetTypeProcessorByTypeName(info.typeName)) continue;
+    try {
+      Registry().InsertTypeProcessor(std::make_shared<TypeProcessor>(
+          info.typeName, DDSConfig().ExtractDynamicType(info.typeName),
+          FlatteningOptions::From(*config, nullptr)));
+    } catch (const std::exception& e) {
+      throw std::runtime_error("Error creating  typeProcessor to type - " + info.typeName +
+                               ". Error = " + e.what());
+    }
+  }
+}
+
+void ActiveEngine::CreateTopicsDissectorsByConfig() {
+  for (const auto& [name, info] : DDSConfig().GetDomainInfo()->readers) {
+    std::shared_ptr<ActiveInputRecord> record = Registry().GetReaderRecordByTopicName(info.topicName);
+    if (!record) throw std::runtime_error("No record was found for " + info.topicName);
+    if (record->processor) continue;
+    try {
+      record->processor = std::make_shared<ActiveTopicProcessor>(
+          record->reader, topicWaitSet, Registry().SampleCallback(), config, db,
+          participant->DomainId());
+      LogDebug("Succesfully Added Topic Dissector to " + info.topicName);
+    } catch (const std::exception& e) {
+      throw std::runtime_error(" Error creating topic dissector to topic " + info.topicName +
+                               " error = " + e.what());
+    }
+  }
+}
+
+void ActiveEngine::InitializeTopicDissectorsHandlerByConfig() {
+  for (const std::shared_ptr<ActiveInputRecord>& record : Registry().ReaderRecords()) {
+    if (!record->processor || !record->processor->InitializeDissectorDataHandlers()) {
+      throw std::runtime_error("Unable to InitializeTopicDissectorsHandlerByConfig for TopicName = " +
+                               record->topicName);
+    }
+  }
+}
+
+void ActiveEngine::Run() {
+  if (!participant) throw std::runtime_error("DDSParticipant is nil");
+  try {
+    participant->Enable();
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string("Exception in DDSParticipant->enable: ") + e.what());
+  }
+  if (config->operationMode == EngineOperationMode::MESSAGE_INJECTION) return;
+  if (topicWaitSet) topicWaitSet->Start();
+  if (config->operationMode != EngineOperationMode::ACTIVE_STATIC_MONITORING) return;
+  for (const std::shared_ptr<ActiveInputRecord>& record : Registry().ReaderRecords()) {
+    record->reader->Enable();
+    LogInfo("Starting to monitor Topic " + record->topicName);
+  }
+}
+
+void ActiveEngine::Terminate() {
+  try {
+    // No handler may run on a processor the registry is about to drop.
+    if (topicWaitSet) topicWaitSet->Stop();
+    if (db) Registry().Terminate();
+    LogDebug("ActiveEngine terminated");
+  } catch (const std::exception& e) {
+    LogError(std::string("Error ActiveEngine destruction: ") + e.what());
+  }
+}
+
+}  // namespace Quorvel

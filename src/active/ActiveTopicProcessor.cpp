@@ -1,0 +1,113 @@
+#include "active/ActiveTopicProcessor.h"
+
+#include "active/ActiveDissectedSample.h"
+#include "active/ActiveSampleMetadata.h"
+#include "common/Log.h"
+#include "dissection/DDSSample.h"
+#include "dissection/DynamicDataDissector.h"
+#include "middleware/cdr/CdrCodec.h"
+#include "middleware/transport/AsyncWaitSet.h"
+#include "middleware/transport/TopicReader.h"
+#include "middleware/transport/WaitCondition.h"
+#include "middleware/xtypes/DynamicData.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace Quorvel {
+namespace {
+
+std::string GuidHex(const Transport::Guid& guid) {
+  std::string text;
+  char digits[3];
+  for (std::uint8_t byte : guid) {
+    std::snprintf(digits, sizeof(digits), "%02x", byte);
+    text += digits;
+  }
+  return text;
+}
+
+const std::shared_ptr<Transport::TopicReader>& Required(
+    const std::shared_ptr<Transport::TopicReader>& reader) {
+  if (!reader) throw std::invalid_argument("ActiveTopicProcessor needs a reader");
+  return reader;
+}
+
+}  // namespace
+
+ActiveTopicProcessor::ActiveTopicProcessor(std::shared_ptr<Transport::TopicReader> reader,
+                                           std::shared_ptr<Transport::AsyncWaitSet> topicWaitSet,
+                                           SampleHandler handler,
+                                           std::shared_ptr<const EngineConfig> config,
+                                           std::shared_ptr<EngineDB> engineDB,
+                                           std::optional<std::int64_t> domainId)
+    : DataProcessor(Required(reader)->Type()->name(), reader->Type(), std::move(handler),
+                    std::move(config), std::move(engineDB)),
+      reader(std::move(reader)),
+      topicWaitSet(std::move(topicWaitSet)),
+      topicName(this->reader->TopicName()),
+      readerName(this->reader->Name()),
+      domainId(domainId) {}
+
+ActiveTopicProcessor::~ActiveTopicProcessor() = default;
+
+bool ActiveTopicProcessor::InitializeDissectorDataHandlers() {
+  try {
+    if (!topicWaitSet) throw std::runtime_error("no topic wait set");
+    // A weak reference: the wait set outliving the processor must not keep it alive.
+    std::weak_ptr<ActiveTopicProcessor> self = weak_from_this();
+    topicWaitSet->Attach(reader->Condition(), [self] {
+      if (auto processor = self.lock()) processor->Operation();
+    });
+    LogDebug("InitializeDissectorDataHandlers for topic " + topicName);
+    return true;
+  } catch (const std::exception& e) {
+    LogError(std::string("Exception in InitializeDissectorsDataHandler:  ") + e.what());
+    return false;
+  }
+}
+
+void ActiveTopicProcessor::Operation() {
+  std::vector<Transport::ReceivedSample> batch;
+  try {
+    reader->TakeAll(batch);
+    // Newer data may be dissected by another worker while this batch is.
+    reader->Condition()->Unlock();
+  } catch (const std::exception& e) {
+    LogError(" Operation Error On reader = " + readerName + " - error = " + e.what());
+    return;
+  }
+  for (const Transport::ReceivedSample& received : batch) {
+    try {
+      ProcessSample(received);
+    } catch (const std::exception& e) {
+      LogError(" DynamicDataDissector Error On reader = " + readerName + " - SampleSeq# = " +
+               std::to_string(received.info.sequenceNumber) + " - error = " + e.what());
+    }
+  }
+}
+
+void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& received) {
+  const Transport::SampleInfo& info = received.info;
+  LogDebug("Processing a UserDataMessage #" + std::to_string(info.sequenceNumber) +
+           " from Writer GUID 0x" + GuidHex(info.writerGuid) + " on Topic " + topicName);
+  auto sample = std::make_shared<DDSSample>(*this, Settings());
+  if (info.validData) {
+    xtypes::DynamicData data(Type());
+    cdr::from_cdr_buffer(data, received.payload);
+    DynamicDataDissector(data, *sample);
+  } else {
+    LogTrace("Processing a non-valid sample on topic " + topicName);
+    // Without remembered key values (an instance never seen with data, or a handle Fast DDS
+    // left zero) the sample carries its metadata alone.
+    if (std::optional<xtypes::DynamicData> keys = reader->KeyValues(info.instanceHandle)) {
+      DynamicDataDissector(*keys, *sample);
+    }
+  }
+  FeedActiveSampleMetadata(sample->Output(), info, topicName, domainId);
+  Deliver(std::make_shared<ActiveDissectedSample>(sample, this, DissectedSampleDataType::USER_DATA));
+  LogTrace("Successfully processed message");
+}
+
+}  // namespace Quorvel

@@ -1,0 +1,53 @@
+#pragma once
+
+// Dissects everything one reader of the active engine takes and delivers it: driven by the
+// topic wait set, whose worker runs Operation whenever the reader's condition triggers.
+// Disposes and unregisters (no data) are dissected from the instance's remembered key values.
+//
+// Threads: Operation runs on the topic wait set's workers, one at a time per reader until the
+// take is done; everything a batch needs is local to the call.
+
+#include "dissection/DataProcessor.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Quorvel {
+
+namespace Transport {
+class AsyncWaitSet;
+class TopicReader;
+struct ReceivedSample;
+}
+
+class ActiveTopicProcessor : public DataProcessor,
+                             public std::enable_shared_from_this<ActiveTopicProcessor> {
+ public:
+  ActiveTopicProcessor(std::shared_ptr<Transport::TopicReader> reader,
+                       std::shared_ptr<Transport::AsyncWaitSet> topicWaitSet, SampleHandler handler,
+                       std::shared_ptr<const EngineConfig> config, std::shared_ptr<EngineDB> engineDB,
+                       std::optional<std::int64_t> domainId);
+  ~ActiveTopicProcessor() override;
+
+  void CreateBenchmarkLogger() override {}
+  void Operation() override;
+  void Terminate() override {}
+
+  // Attaches the reader's condition to the topic wait set; false (logged) on failure.
+  bool InitializeDissectorDataHandlers();
+
+  const std::string& TopicName() const { return topicName; }
+
+ private:
+  void ProcessSample(const Transport::ReceivedSample& received);
+
+  std::shared_ptr<Transport::TopicReader> reader;
+  std::shared_ptr<Transport::AsyncWaitSet> topicWaitSet;
+  std::string topicName;
+  std::string readerName;
+  std::optional<std::int64_t> domainId;
+};
+
+}  // namespace Quorvel
