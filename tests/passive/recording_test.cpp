@@ -6,7 +6,9 @@
 // recordings cover the other link types; a live capture on `lo` covers the interface path.
 
 #include "ddsconfig/support/LogCapture.h"
+#include "passive/DiscoveryParameters.h"
 #include "passive/HexText.h"
+#include "passive/PassiveEndPointDiscoveryRecord.h"
 #include "passive/PassiveEthernetPacketsProcessor.h"
 #include "passive/RTPSSubMessageKind.h"
 #include "passive/support/RtpsFixture.h"
@@ -20,7 +22,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cstdio>
 #include <map>
+#include <memory>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -162,6 +167,75 @@ TEST_P(DdsperfRecording, AgreesWithTsharkOnMessagesSubMessagesWritersAndSequence
 INSTANTIATE_TEST_SUITE_P(LinkTypes, DdsperfRecording,
                          ::testing::Values("ddsperf_lo", "ddsperf_any", "ddsperf_any_sll1",
                                            "ddsperf_fragments"));
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, ',')) parts.push_back(part);
+  return parts;
+}
+
+// "GUID topic type" of every endpoint announcement as tshark decodes the file.
+std::set<std::string> TsharkEndpoints(const std::string& pcap) {
+  const std::string command = "tshark -r '" + pcap +
+                              "' -Y rtps.param.endpoint_guid -T fields -E occurrence=a "
+                              "-e rtps.param.endpoint_guid -e rtps.param.topicName "
+                              "-e rtps.param.typeName 2>/dev/null";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::set<std::string> endpoints;
+  if (!pipe) return endpoints;
+  std::string output;
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
+  std::stringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::vector<std::string> columns;
+    std::stringstream row(line);
+    std::string column;
+    while (std::getline(row, column, '\t')) columns.push_back(column);
+    columns.resize(3);
+    const auto guids = SplitCommas(columns[0]);
+    const auto topics = SplitCommas(columns[1]);
+    const auto types = SplitCommas(columns[2]);
+    // Rows where tshark shows each field once per announcement line up; others cannot be
+    // paired and are left out of the reference.
+    if (guids.size() != topics.size() || guids.size() != types.size()) continue;
+    for (size_t i = 0; i < guids.size(); ++i) {
+      endpoints.insert(guids[i] + " " + topics[i] + " " + types[i]);
+    }
+  }
+  return endpoints;
+}
+
+TEST_P(DdsperfRecording, EndpointAnnouncementsAgreeWithTsharkOnGuidTopicAndType) {
+  const std::string pcap = kDataDir + GetParam() + ".pcap";
+  const auto reference = TsharkEndpoints(pcap);
+  if (reference.empty()) GTEST_SKIP() << "tshark gave no endpoint announcements";
+
+  Pipeline pipeline;
+  pipeline.Read(pcap);
+  std::set<std::string> parsed, disposedGuids;
+  for (const auto& data : pipeline.fixture.targets->endpoints) {
+    PassiveEndPointDiscoveryRecord record;
+    WriterKey key;
+    ParseEndpointParameters(DiscoveryParameterList(*data), record, key);
+    EXPECT_EQ("0x" + record.guidText, key.GuidText());
+    // Disposals of an endpoint carry its GUID alone; they must name an announced endpoint.
+    if (record.topicName.empty() && record.typeName.empty()) {
+      disposedGuids.insert(record.guidText);
+    } else {
+      parsed.insert(record.guidText + " " + record.topicName + " " + record.typeName);
+    }
+  }
+  EXPECT_EQ(parsed, reference);
+  std::set<std::string> announcedGuids;
+  for (const std::string& row : reference) announcedGuids.insert(row.substr(0, 32));
+  for (const std::string& guid : disposedGuids) EXPECT_EQ(announcedGuids.count(guid), 1u) << guid;
+  EXPECT_TRUE(parsed.count("0110ff6ea6248821762b037800000b02 DDSPerfRDataKS KeyedSeq") != 0 ||
+              GetParam() != std::string("ddsperf_lo"));
+}
 
 TEST(SyntheticRecording, EveryLinkTypeIsReadFromAFile) {
   Bytes rtps = testing::RtpsHeader(testing::TestPrefix());
