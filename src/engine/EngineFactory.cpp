@@ -4,6 +4,7 @@
 #include "engine/core/DDSEngine.h"
 #include "engine/Logger.h"
 #include "ddsconfig/XMLParser.h"
+#include "active/ActiveEngine.h"
 #include "passive/PassiveEngine.h"
 
 #include <stdexcept>
@@ -31,6 +32,12 @@ EngineFactory::EngineFactory() {
   };
   builtinCreators[EngineOperationMode::RECORD_DISSECTION] = passive;
   builtinCreators[EngineOperationMode::TYPE_INTROSPECTION] = passive;
+  const EngineCreator active = [](std::shared_ptr<EngineConfig> config) {
+    return std::make_shared<ActiveEngine>(std::move(config));
+  };
+  builtinCreators[EngineOperationMode::ACTIVE_STATIC_MONITORING] = active;
+  builtinCreators[EngineOperationMode::ACTIVE_DYNAMIC_MONITORING] = active;
+  builtinCreators[EngineOperationMode::MESSAGE_INJECTION] = active;
   creators = builtinCreators;
 }
 
