@@ -112,8 +112,9 @@ TEST(DDSLoading, FacadeAnswersFromTheLoadedParticipantAndTypes) {
   veltrane.Shutdown();
 }
 
-// Modes 3 and 5 have their engine in every build; the others may still lack theirs.
-TEST(DDSLoading, EveryModeLoadsBeforeItsMissingEngineFails) {
+// Every engine loads the DDS XML files before anything else; a mode without an engine in this
+// build (live capture, for now) still loads them, then says that its engine is missing.
+TEST(DDSLoading, EveryModeLoadsBeforeItsEngineStarts) {
   LogDirectory log;
   struct Case {
     EngineOperationMode mode;
@@ -124,7 +125,9 @@ TEST(DDSLoading, EveryModeLoadsBeforeItsMissingEngineFails) {
       {EngineOperationMode::ACTIVE_STATIC_MONITORING, "ActiveEngine", "ACTIVE_STATIC_MONITORING"},
       {EngineOperationMode::ACTIVE_DYNAMIC_MONITORING, "ActiveEngine", "ACTIVE_DYNAMIC_MONITORING"},
       {EngineOperationMode::PASSIVE_DYNAMIC_MONITORING, "PassiveEngine", "PASSIVE_DYNAMIC_MONITORING"},
+      {EngineOperationMode::RECORD_DISSECTION, "PassiveEngine", "RECORD_DISSECTION"},
       {EngineOperationMode::MESSAGE_INJECTION, "ActiveEngine", "MESSAGE_INJECTION"},
+      {EngineOperationMode::TYPE_INTROSPECTION, "PassiveEngine", "TYPE_INTROSPECTION"},
   };
   const std::string missing = Profiles("no/such/dir");
   for (const Case& c : cases) {
@@ -135,12 +138,13 @@ TEST(DDSLoading, EveryModeLoadsBeforeItsMissingEngineFails) {
     EXPECT_EQ(Thrown<std::runtime_error>([&] { broken.Init(Configuration(c.mode, {missing})); }),
               std::string(c.engineClass) + "::Init Fatal Error:  error loading dds xml files. err : Path " +
                   missing + " Doesn't exist.");
-    // Good files load, then the missing engine is reported.
-    Veltrane loaded;
-    EXPECT_EQ(Thrown<std::runtime_error>([&] { loaded.Init(Configuration(c.mode, StationFiles())); }),
-              std::string(c.engineClass) + "::Init Fatal Error: no engine for the " + c.modeName +
-                  " operation mode is available in this build");
   }
+  Veltrane loaded;
+  EXPECT_EQ(Thrown<std::runtime_error>([&] {
+              loaded.Init(Configuration(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING, StationFiles()));
+            }),
+            "PassiveEngine::Init Fatal Error: no engine for the PASSIVE_DYNAMIC_MONITORING operation "
+            "mode is available in this build");
   EXPECT_TRUE(log.Contains("info", "Successfully loaded DDS xml configuration file: " +
                                        Profiles("participants/monitor.xml")));
 }

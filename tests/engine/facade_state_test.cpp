@@ -125,7 +125,6 @@ TEST_F(FacadeState, EngineInitFailureIsFatalWithTheEngineClassPrefix) {
 TEST_F(FacadeState, ModeWithoutRegisteredEngineFailsHonestly) {
   EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING,
                                                   nullptr);
-  EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::MESSAGE_INJECTION, nullptr);
   // The DDS XML loading runs first; a small directory keeps it quick.
   const auto withTypes = [](EngineOperationMode mode) {
     EngineConfiguration configuration = ConfigFor(mode);
@@ -138,11 +137,6 @@ TEST_F(FacadeState, ModeWithoutRegisteredEngineFailsHonestly) {
   EXPECT_EQ(Thrown<std::runtime_error>([&] { passive.Init(live); }),
             "PassiveEngine::Init Fatal Error: no engine for the PASSIVE_DYNAMIC_MONITORING "
             "operation mode is available in this build");
-  Veltrane active;
-  EXPECT_EQ(Thrown<std::runtime_error>(
-                [&] { active.Init(withTypes(EngineOperationMode::MESSAGE_INJECTION)); }),
-            "ActiveEngine::Init Fatal Error: no engine for the MESSAGE_INJECTION operation mode "
-            "is available in this build");
 }
 
 TEST_F(FacadeState, RunStartsEngineWorkersOnlyWhereTheModeHasThem) {
