@@ -61,8 +61,12 @@ class GroupWriter {
     output.AddValue<T>(name, prefix, value, std::move(text));
   }
 
-  void Text(const std::string& name, const std::string& text) {
-    output.AddValueString(name, prefix, RowCopy(name, text), text);
+  // `typeMemberName`: the member of the internal type that sizes the column, when it is named
+  // differently from the column.
+  void Text(const std::string& name, const std::string& text,
+            const std::string& typeMemberName = {}) {
+    output.AddValueString(name, prefix, RowCopy(typeMemberName.empty() ? name : typeMemberName, text),
+                          text);
   }
 
   void StoreAt(std::initializer_list<const char*> place) {
@@ -136,7 +140,8 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   group.Number<unsigned char>("valid_data", info.validData ? 1 : 0,
                               asText ? (info.validData ? "TRUE" : "FALSE")
                                      : (info.validData ? "1" : "0"));
-  group.Text("publicationVirtualGuid", HexWithNotation(info.publicationVirtualGuid));
+  group.Text("publicationVirtualGuid", HexWithNotation(info.publicationVirtualGuid),
+             "publication_virtual_guid");
   group.Number<LL>("publication_virtual_sequence_number", info.publicationVirtualSequenceNumber,
                    Signed(info.publicationVirtualSequenceNumber));
   group.Text("original_publication_virtual_guid",
