@@ -9,6 +9,7 @@
 #include "passive/DiscoveryParameters.h"
 #include "passive/HexText.h"
 #include "passive/PassiveEndPointDiscoveryRecord.h"
+#include "passive/PassiveParticipantDiscoveryRecord.h"
 #include "passive/PassiveEthernetPacketsProcessor.h"
 #include "passive/RTPSSubMessageKind.h"
 #include "passive/support/RtpsFixture.h"
@@ -176,19 +177,25 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   return parts;
 }
 
-// "GUID topic type" of every endpoint announcement as tshark decodes the file.
-std::set<std::string> TsharkEndpoints(const std::string& pcap) {
-  const std::string command = "tshark -r '" + pcap +
-                              "' -Y rtps.param.endpoint_guid -T fields -E occurrence=a "
-                              "-e rtps.param.endpoint_guid -e rtps.param.topicName "
-                              "-e rtps.param.typeName 2>/dev/null";
+// tshark's fields `fields` (space-separated "-e" list) of the packets that have `filter`.
+std::string TsharkFields(const std::string& pcap, const std::string& filter,
+                         const std::string& fields) {
+  const std::string command = "tshark -r '" + pcap + "' -Y " + filter +
+                              " -T fields -E occurrence=a " + fields + " 2>/dev/null";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::set<std::string> endpoints;
-  if (!pipe) return endpoints;
   std::string output;
+  if (!pipe) return output;
   char buffer[4096];
   while (size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
-  std::stringstream lines(output);
+  return output;
+}
+
+// "GUID topic type" of every endpoint announcement as tshark decodes the file.
+std::set<std::string> TsharkEndpoints(const std::string& pcap) {
+  std::set<std::string> endpoints;
+  std::stringstream lines(TsharkFields(
+      pcap, "rtps.param.endpoint_guid",
+      "-e rtps.param.endpoint_guid -e rtps.param.topicName -e rtps.param.typeName"));
   std::string line;
   while (std::getline(lines, line)) {
     std::vector<std::string> columns;
@@ -332,6 +339,43 @@ TEST(CaptureStage, LiveCaptureOnLoopbackDeliversDatagramsAndStopsPromptly) {
   EXPECT_GE(mine(), 3u);
   pipeline.stage.Terminate();  // returns although no more traffic arrives
   EXPECT_TRUE(pipeline.stage.IsFinished());
+}
+
+}  // namespace
+}  // namespace Quorvel::passive
+
+namespace Quorvel::passive {
+namespace {
+
+TEST_P(DdsperfRecording, ParticipantAnnouncementsAgreeWithTsharkOnGuids) {
+  const std::string pcap = kDataDir + GetParam() + ".pcap";
+  std::set<std::string> reference;
+  for (const std::string& guid : SplitCommas(TsharkFields(pcap, "rtps.param.participant_guid",
+                                                          "-e rtps.param.participant_guid"))) {
+    std::stringstream trimmed(guid);
+    std::string word;
+    while (trimmed >> word) reference.insert(word);
+  }
+  if (reference.empty()) GTEST_SKIP() << "tshark gave no participant announcements";
+
+  Pipeline pipeline;
+  pipeline.Read(pcap);
+  std::set<std::string> parsed;
+  size_t announcements = 0;
+  for (const auto& data : pipeline.fixture.targets->participants) {
+    PassiveParticipantDiscoveryRecord record;
+    WriterKey key;
+    ParseParticipantParameters(DiscoveryParameterList(*data), record, key);
+    parsed.insert(record.guidText);
+    // The GUID prefix of the announcement is that of the announced participant.
+    EXPECT_EQ(record.guidText.substr(0, 24), data->messageHeader.GuidPrefixText());
+    if (record.protocolVersion.empty()) continue;  // a disposal carries the GUID alone
+    EXPECT_EQ(record.domainId, 57u);  // scripts/capture-ddsperf.sh runs ddsperf in domain 57
+    EXPECT_EQ(record.protocolMajor, 2);
+    ++announcements;
+  }
+  EXPECT_EQ(parsed, reference);
+  EXPECT_GT(announcements, 0u);
 }
 
 }  // namespace
