@@ -47,15 +47,20 @@ struct Reference {
   std::string sequence;
 };
 
+std::vector<std::string> Split(const std::string& text, char delimiter) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, delimiter)) parts.push_back(part);
+  return parts;
+}
+
 std::vector<Reference> ReadReference(const std::string& path) {
   std::ifstream in(path);
   std::vector<Reference> rows;
   std::string line;
   while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, ';')) fields.push_back(field);
+    std::vector<std::string> fields = Split(line, ';');
     fields.resize(6);
     rows.push_back({std::stoi(fields[0]), std::stoi(fields[2], nullptr, 16), fields[3], fields[4],
                     fields[5]});
@@ -169,14 +174,6 @@ INSTANTIATE_TEST_SUITE_P(LinkTypes, DdsperfRecording,
                          ::testing::Values("ddsperf_lo", "ddsperf_any", "ddsperf_any_sll1",
                                            "ddsperf_fragments"));
 
-std::vector<std::string> SplitCommas(const std::string& text) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  std::string part;
-  while (std::getline(stream, part, ',')) parts.push_back(part);
-  return parts;
-}
-
 // tshark's fields `fields` (space-separated "-e" list) of the packets that have `filter`.
 std::string TsharkFields(const std::string& pcap, const std::string& filter,
                          const std::string& fields) {
@@ -198,14 +195,11 @@ std::set<std::string> TsharkEndpoints(const std::string& pcap) {
       "-e rtps.param.endpoint_guid -e rtps.param.topicName -e rtps.param.typeName"));
   std::string line;
   while (std::getline(lines, line)) {
-    std::vector<std::string> columns;
-    std::stringstream row(line);
-    std::string column;
-    while (std::getline(row, column, '\t')) columns.push_back(column);
+    std::vector<std::string> columns = Split(line, '\t');
     columns.resize(3);
-    const auto guids = SplitCommas(columns[0]);
-    const auto topics = SplitCommas(columns[1]);
-    const auto types = SplitCommas(columns[2]);
+    const auto guids = Split(columns[0], ',');
+    const auto topics = Split(columns[1], ',');
+    const auto types = Split(columns[2], ',');
     // Rows where tshark shows each field once per announcement line up; others cannot be
     // paired and are left out of the reference.
     if (guids.size() != topics.size() || guids.size() != types.size()) continue;
@@ -350,8 +344,9 @@ namespace {
 TEST_P(DdsperfRecording, ParticipantAnnouncementsAgreeWithTsharkOnGuids) {
   const std::string pcap = kDataDir + GetParam() + ".pcap";
   std::set<std::string> reference;
-  for (const std::string& guid : SplitCommas(TsharkFields(pcap, "rtps.param.participant_guid",
-                                                          "-e rtps.param.participant_guid"))) {
+  for (const std::string& guid : Split(TsharkFields(pcap, "rtps.param.participant_guid",
+                                                    "-e rtps.param.participant_guid"),
+                                       ',')) {
     std::stringstream trimmed(guid);
     std::string word;
     while (trimmed >> word) reference.insert(word);
