@@ -13,7 +13,10 @@ PassiveEngineDB::PassiveEngineDB(std::shared_ptr<boost::asio::thread_pool> pool,
 
 PassiveEngineDB::~PassiveEngineDB() { LogTrace("~PassiveEngineDB"); }
 
-void PassiveEngineDB::Terminate() { LogDebug("PassiveEngineDB::Terminate"); }
+void PassiveEngineDB::Terminate() {
+  LogDebug("PassiveEngineDB::Terminate");
+  discoveryRecords.Clear();
+}
 
 bool PassiveEngineDB::IsIdle() const { return true; }
 

@@ -8,6 +8,7 @@
 // together with Terminate's clearing of them and IsIdle's test of their queues.
 
 #include "engine/core/EngineDB.h"
+#include "passive/DiscoveryRecordStore.h"
 
 #include <memory>
 
@@ -29,9 +30,13 @@ class PassiveEngineDB : public EngineDB {
   bool IsIdle() const;
 
   const std::shared_ptr<boost::asio::thread_pool>& Pool() const { return pool; }
+  // The participant and endpoint records that discovery learnt.
+  DiscoveryRecordStore& DiscoveryRecords() { return discoveryRecords; }
+  const DiscoveryRecordStore& DiscoveryRecords() const { return discoveryRecords; }
 
  private:
   std::shared_ptr<boost::asio::thread_pool> pool;
+  DiscoveryRecordStore discoveryRecords;
 };
 
 }  // namespace Quorvel::passive
