@@ -1,21 +1,22 @@
 #pragma once
 
-// The metadata groups of a sample the engine's own readers received: "DDSSampleInfo" from the
-// transport's sample information and "CommonMetaData" (topic, domain), written into the
-// sample's outputter after its data.
+// The metadata of a sample the engine's own readers received, from the transport's sample
+// information, the topic and the participant's domain.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace Quorvel {
 
-class Outputter;
+struct SampleMetadata;
 namespace Transport {
 struct SampleInfo;
 }
 
-void FeedActiveSampleMetadata(Outputter& output, const Transport::SampleInfo& info,
-                              const std::string& topicName, std::optional<std::int64_t> domainId);
+std::shared_ptr<SampleMetadata> ActiveSampleMetadata(const Transport::SampleInfo& info,
+                                                     const std::string& topicName,
+                                                     std::optional<std::int64_t> domainId);
 
 }  // namespace Quorvel

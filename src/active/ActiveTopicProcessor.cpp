@@ -5,6 +5,7 @@
 #include "common/Log.h"
 #include "dissection/DDSSample.h"
 #include "dissection/DynamicDataDissector.h"
+#include "dissection/SampleMetadataDissector.h"
 #include "middleware/cdr/CdrCodec.h"
 #include "middleware/transport/AsyncWaitSet.h"
 #include "middleware/transport/TopicReader.h"
@@ -92,7 +93,8 @@ void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& receiv
   const Transport::SampleInfo& info = received.info;
   LogDebug("Processing a UserDataMessage #" + std::to_string(info.sequenceNumber) +
            " from Writer GUID 0x" + GuidHex(info.writerGuid) + " on Topic " + topicName);
-  auto sample = std::make_shared<DDSSample>(*this, Settings());
+  auto sample = std::make_shared<DDSSample>(*this, Settings(),
+                                            ActiveSampleMetadata(info, topicName, domainId));
   if (info.validData) {
     xtypes::DynamicData data(Type());
     cdr::from_cdr_buffer(data, received.payload);
@@ -105,7 +107,7 @@ void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& receiv
       DynamicDataDissector(*keys, *sample);
     }
   }
-  FeedActiveSampleMetadata(sample->Output(), info, topicName, domainId);
+  SampleMetadataDissector::FeedOutputter(*sample, *Config());
   Deliver(std::make_shared<ActiveDissectedSample>(sample, this, DissectedSampleDataType::USER_DATA));
   LogTrace("Successfully processed message");
 }
