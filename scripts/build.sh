@@ -10,6 +10,9 @@ bash scripts/install-deps.sh
 build_dir=${VELTRANE_BUILD_DIR:-build}
 jobs=$(nproc)
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/veltrane-ccache}
+# Clones in other folders (CI) reuse the cache: paths are hashed relative to the checkout.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build_dir" -j "$jobs"
 
