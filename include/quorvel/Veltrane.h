@@ -8,6 +8,7 @@
 #include <quorvel/EngineConfiguration.h>
 #include <quorvel/EngineListener.h>
 #include <quorvel/EngineOperationMode.h>
+#include <quorvel/EngineStatistics.h>
 #include <quorvel/Export.h>
 #include <quorvel/ExternalLogger.h>
 #include <quorvel/FactoryConfiguration.h>
@@ -73,6 +74,9 @@ class VELTRANE_API Veltrane {
   void AddWriterDiscoveryData(const std::string& writerGuid, const std::string& topicName,
                               const std::string& typeName);
   std::vector<WriterInfo> GetDiscoveredWritersInfo() const;
+
+  // What the engine has read, delivered and dropped since Init; any mode, once initialized.
+  EngineStatistics GetStatistics() const;
 
   // MESSAGE_INJECTION.
   // `writerName` is a data writer of the participant definition; with `reportUnusedFields`

@@ -130,6 +130,8 @@ std::vector<WriterInfo> Veltrane::GetDiscoveredWritersInfo() const {
   return State().GetDiscoveredWritersInfo();
 }
 
+EngineStatistics Veltrane::GetStatistics() const { return State().GetStatistics(); }
+
 void Veltrane::InjectMessage(const std::string& writerName, const std::string& json, bool option,
                              bool reportUnusedFields) {
   State().InjectMessage(writerName, json, option, reportUnusedFields);

@@ -278,6 +278,10 @@ std::vector<WriterInfo> VeltraneImpl::GetDiscoveredWritersInfo() const {
                  [&] { return current->DiscoveredWritersInfo(); });
 }
 
+EngineStatistics VeltraneImpl::GetStatistics() const {
+  return InitializedEngine()->Statistics();
+}
+
 std::shared_ptr<DDSEngine> VeltraneImpl::InjectionEngine() const {
   std::shared_ptr<DDSEngine> current = InitializedEngine();
   if (!running.load()) {

@@ -49,6 +49,7 @@ class VeltraneImpl {
   void AddWriterDiscoveryData(const std::string& writerGuid, const std::string& topicName,
                               const std::string& typeName);
   std::vector<WriterInfo> GetDiscoveredWritersInfo() const;
+  EngineStatistics GetStatistics() const;
   void InjectMessage(const std::string& writerName, const std::string& json, bool option,
                      bool reportUnusedFields);
   void InjectMessage(const std::string& writerName,

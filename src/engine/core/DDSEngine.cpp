@@ -62,6 +62,7 @@ void DDSEngine::HandleDissectedSample(std::shared_ptr<DissectedSample> sample, D
   if (!sample) return;
   EngineDB& registry = DB();
   const bool user = sample->DataType() == DissectedSampleDataType::USER_DATA;
+  registry.Counters().Delivered(user ? DeliveredKind::USER_DATA : DeliveredKind::DISCOVERY);
   using Event = EngineListenerEventsOptions;
   if (registry.Listener() != nullptr) {
     std::unique_lock<std::shared_mutex> guard(registry.ListenerLock());
@@ -88,6 +89,10 @@ void DDSEngine::HandleDissectedSample(std::shared_ptr<DissectedSample> sample, D
     user ? listener->OnUserDataAvailableNotification()
          : listener->OnDiscoveryDataAvailableNotification();
   }
+}
+
+EngineStatistics DDSEngine::Statistics() const {
+  return db ? db->Counters().Snapshot() : EngineStatistics{};
 }
 
 std::shared_ptr<DissectedSample> DDSEngine::NextDissectedSample() {

@@ -7,6 +7,7 @@
 // operation, so a mode whose engine does not provide one reports it instead of doing nothing.
 
 #include <quorvel/EndpointInfo.h>
+#include <quorvel/EngineStatistics.h>
 #include <quorvel/TypeIntrospection.h>
 
 #include <bitset>
@@ -60,6 +61,8 @@ class DDSEngine {
   virtual void AddWriterDiscoveryData(const std::string& writerGuid, const std::string& topicName,
                                       const std::string& typeName);
   virtual std::vector<WriterInfo> DiscoveredWritersInfo() const;
+  // The registry's counters; engines with pipeline queues add their depths.
+  virtual EngineStatistics Statistics() const;
   virtual void InjectMessage(const std::string& writerName, const std::string& json, bool option,
                              bool reportUnusedFields);
   virtual void InjectMessage(const std::string& writerName,

@@ -10,6 +10,8 @@
 
 #include <quorvel/EngineListener.h>
 
+#include "engine/core/EngineCounters.h"
+
 #include <atomic>
 #include <bitset>
 #include <condition_variable>
@@ -53,6 +55,9 @@ class EngineDB {
 
   const std::shared_ptr<EngineConfig>& Config() const { return config; }
   const DissectedSampleCallback& SampleCallback() const { return dissectedSampleCallback; }
+  // What the engine's stages have read, delivered and dropped; bumped from any thread.
+  EngineCounters& Counters() { return counters; }
+  const EngineCounters& Counters() const { return counters; }
 
  private:
   std::deque<std::shared_ptr<DissectedSample>> samplesQueue;
@@ -63,6 +68,7 @@ class EngineDB {
   std::shared_mutex listenerLock;
   std::shared_ptr<EngineConfig> config;
   DissectedSampleCallback dissectedSampleCallback;
+  EngineCounters counters;
 };
 
 }  // namespace Quorvel
