@@ -19,21 +19,6 @@ struct SerdataRelease {
 };
 using SerdataPtr = std::unique_ptr<ddsi_serdata, SerdataRelease>;
 
-struct QosRelease {
-    void operator()(dds_qos_t* qos) const { dds_delete_qos(qos); }
-};
-
-std::unique_ptr<dds_qos_t, QosRelease> EndpointQos(Representation representation) {
-    std::unique_ptr<dds_qos_t, QosRelease> qos(dds_create_qos());
-    dds_qset_reliability(qos.get(), DDS_RELIABILITY_RELIABLE, DDS_SECS(1));
-    dds_qset_history(qos.get(), DDS_HISTORY_KEEP_ALL, 0);
-    const dds_data_representation_id_t id = representation == Representation::Xcdr1
-                                                ? DDS_DATA_REPRESENTATION_XCDR1
-                                                : DDS_DATA_REPRESENTATION_XCDR2;
-    dds_qset_data_representation(qos.get(), 1, &id);
-    return qos;
-}
-
 std::string TopicName(const dds_topic_descriptor_t& descriptor, Representation representation) {
     std::string name = descriptor.m_typename;
     std::replace(name.begin(), name.end(), ':', '_');
@@ -79,6 +64,19 @@ std::vector<uint8_t> BigEndianPayload(const ddsi_serdata* serdata, const void* s
 }
 
 }  // namespace
+
+void QosRelease::operator()(dds_qos_t* qos) const { dds_delete_qos(qos); }
+
+QosPtr EndpointQos(Representation representation) {
+    QosPtr qos(dds_create_qos());
+    dds_qset_reliability(qos.get(), DDS_RELIABILITY_RELIABLE, DDS_SECS(1));
+    dds_qset_history(qos.get(), DDS_HISTORY_KEEP_ALL, 0);
+    const dds_data_representation_id_t id = representation == Representation::Xcdr1
+                                                ? DDS_DATA_REPRESENTATION_XCDR1
+                                                : DDS_DATA_REPRESENTATION_XCDR2;
+    dds_qset_data_representation(qos.get(), 1, &id);
+    return qos;
+}
 
 CycloneCodec::CycloneCodec(dds_entity_t participant, const dds_topic_descriptor_t& descriptor,
                            Representation representation)

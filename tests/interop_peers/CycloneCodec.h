@@ -16,6 +16,13 @@ class CycloneSample;
 
 enum class Representation { Xcdr1, Xcdr2 };
 
+struct QosRelease {
+    void operator()(dds_qos_t* qos) const;
+};
+using QosPtr = std::unique_ptr<dds_qos_t, QosRelease>;
+// Reliable, keep all, one data representation: the endpoints of every peer mode.
+QosPtr EndpointQos(Representation representation);
+
 struct SerializedSample {
     std::vector<uint8_t> payload;  // encapsulation header + body, exactly as a writer sends it
     // The same sample in big-endian: Cyclone's own big-endian serializer writes the body, and

@@ -3,11 +3,17 @@
 //   rich_peer read <type> <file>    Cyclone's decoding of someone else's payload, as JSON
 //   rich_peer subscribe <domain> <topic> <count> <seconds>
 //                                   KeyedSeq samples as a Cyclone reader receives them
+//   rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl>
+//                                   the fixed samples written on the wire, logged as JSON Lines
+//   rich_peer listen <domain> <topic prefix> <seconds>
+//                                   the readers that make a publishing peer send
 #include "CycloneDomain.h"
 #include "GoldenFiles.h"
+#include "CycloneCodec.h"
 #include "GoldenWriter.h"
 #include "KeyedSeqSubscriber.h"
 #include "RichDecoder.h"
+#include "RichPublisher.h"
 #include "RichTypes.h"
 
 #include <iostream>
@@ -31,7 +37,9 @@ int Read(std::string_view typeName, const std::filesystem::path& file) {
 int Usage() {
     std::cerr << "usage: rich_peer write <outdir>\n"
                  "       rich_peer read <type> <file.bin>\n"
-                 "       rich_peer subscribe <domain> <topic> <count> <seconds>\n";
+                 "       rich_peer subscribe <domain> <topic> <count> <seconds>\n"
+                 "       rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl>\n"
+                 "       rich_peer listen <domain> <topic prefix> <seconds>\n";
     return 2;
 }
 
@@ -50,6 +58,14 @@ int main(int argc, char** argv) {
         if (args.size() == 5 && args[0] == "subscribe") {
             return SubscribeKeyedSeq(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoull(args[3]),
                                      std::stoi(args[4]));
+        }
+        if (args.size() == 6 && args[0] == "publish" && (args[2] == "xcdr1" || args[2] == "xcdr2")) {
+            return PublishRich(static_cast<uint32_t>(std::stoul(args[1])),
+                               args[2] == "xcdr1" ? Representation::Xcdr1 : Representation::Xcdr2, args[3],
+                               std::stoi(args[4]), args[5]);
+        }
+        if (args.size() == 4 && args[0] == "listen") {
+            return ListenRich(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoi(args[3]));
         }
         return Usage();
     } catch (const std::exception& error) {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <fastrtps/types/DynamicDataPtr.h>
+#include <fastrtps/types/DynamicTypePtr.h>
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+
+namespace Quorvel::InteropPeers {
+
+// E2E::FastSample built as a Fast DDS dynamic type, so Fast DDS's own serializer writes the
+// payload (tests/data/passive_e2e/fast_sample.xml declares the same type for the engine):
+//   struct FastSample { uint64 index; int32 counter; float64 ratio; boolean flag;
+//                       string<16384> text; int16 readings[4]; sequence<int32, 64> values; };
+eprosima::fastrtps::types::DynamicType_ptr FastSampleType();
+
+// Sample number `index` of a deterministic series; `textLength` characters of text (large
+// values make datagrams that IPv4 has to fragment). Its JSON mirror uses the member names.
+struct FastSampleValue {
+    nlohmann::ordered_json json;
+    eprosima::fastrtps::types::DynamicData_ptr data;
+};
+FastSampleValue MakeFastSample(const eprosima::fastrtps::types::DynamicType_ptr& type, std::uint64_t index,
+                               std::size_t textLength);
+
+}  // namespace Quorvel::InteropPeers
