@@ -3,8 +3,10 @@
 // The hand-over between stages of the passive pipeline. Every Enqueue appends one element and
 // posts one run of the consumer to the thread pool; each run pops one element. Several runs of
 // one consumer may therefore execute at once on different pool threads; the FIFO hands them
-// elements in arrival order. The mutex guards the FIFO and the count of runs not yet finished;
-// consumers take their element under it and process it outside.
+// elements in arrival order. The mutex guards the FIFO and the counts of runs not yet finished
+// and of runs executing; consumers take their element under it and process it outside.
+// RunQueuedHere lets a thread that waits for this queue do its work itself, so a wait cannot
+// depend on a pool thread that the waiter occupies; the posted runs then find nothing to pop.
 
 #include "passive/ThreadPoolPost.h"
 
@@ -39,9 +41,22 @@ class MessageQueueManager
     PostToPool(*pool_, [weak = this->weak_from_this(), consumer = consumer_] {
       const auto self = weak.lock();
       if (!self) return;
-      const RunGuard guard{*self};
+      const RunGuard guard{*self, true};
       consumer();
     });
+  }
+
+  // Runs the consumer on the calling thread until the FIFO is empty.
+  void RunQueuedHere() {
+    while (!IsEmpty()) {
+      const RunGuard guard{*this, false};
+      consumer_();
+    }
+  }
+  // True while an element waits in the FIFO or a consumer is executing.
+  bool IsBusy() const {
+    std::lock_guard lock(mutex_);
+    return !fifo_.empty() || runsExecuting_ != 0;
   }
 
   // The front element, or nothing when the FIFO is empty.
@@ -74,16 +89,22 @@ class MessageQueueManager
   }
 
  private:
-  // Counts a run as finished however the consumer leaves.
+  // Counts a run as executing while the consumer runs, and as finished however it leaves.
   struct RunGuard {
-    MessageQueueManager& queue;
+    RunGuard(MessageQueueManager& queue, bool posted) : queue(queue), posted(posted) {
+      std::lock_guard lock(queue.mutex_);
+      ++queue.runsExecuting_;
+    }
     ~RunGuard() {
       {
         std::lock_guard lock(queue.mutex_);
-        --queue.runsPending_;
+        --queue.runsExecuting_;
+        if (posted) --queue.runsPending_;
       }
       queue.changed_.notify_all();
     }
+    MessageQueueManager& queue;
+    const bool posted;
   };
 
   std::shared_ptr<boost::asio::thread_pool> pool_;
@@ -92,6 +113,7 @@ class MessageQueueManager
   std::condition_variable changed_;
   std::deque<std::shared_ptr<const T>> fifo_;
   size_t runsPending_ = 0;
+  size_t runsExecuting_ = 0;
 };
 
 }  // namespace Quorvel::passive

@@ -1,6 +1,9 @@
 #include "passive/PassiveEngineDB.h"
 
 #include "common/Log.h"
+#include "passive/PassiveUserDataProcessor.h"
+
+#include <mutex>
 
 namespace Quorvel::passive {
 
@@ -13,11 +16,100 @@ PassiveEngineDB::PassiveEngineDB(std::shared_ptr<boost::asio::thread_pool> pool,
 
 PassiveEngineDB::~PassiveEngineDB() { LogTrace("~PassiveEngineDB"); }
 
+bool PassiveEngineDB::InsertParticipantDiscoveryRecord(
+    const PassiveParticipantDiscoveryRecord& record, const WriterKey& key) {
+  return discoveryRecords.InsertParticipantDiscoveryRecord(record, key);
+}
+
+bool PassiveEngineDB::IsParticipantDiscoveryRecordExists(const WriterKey& key) const {
+  return discoveryRecords.IsParticipantDiscoveryRecordExists(key);
+}
+
+std::optional<PassiveParticipantDiscoveryRecord>
+PassiveEngineDB::GetParticipantDiscoveryRecordByKey(const WriterKey& key) const {
+  return discoveryRecords.GetParticipantDiscoveryRecordByKey(key);
+}
+
+bool PassiveEngineDB::InsertEndpointDiscoveryRecord(const PassiveEndPointDiscoveryRecord& record,
+                                                    const WriterKey& key) {
+  return discoveryRecords.InsertEndpointDiscoveryRecord(record, key);
+}
+
+bool PassiveEngineDB::IsEndpointDiscoveryRecordExists(const WriterKey& key) const {
+  return discoveryRecords.IsEndpointDiscoveryRecordExists(key);
+}
+
+std::optional<PassiveEndPointDiscoveryRecord> PassiveEngineDB::GetEndpointDiscoveryRecordByKey(
+    const WriterKey& key) const {
+  return discoveryRecords.GetEndpointDiscoveryRecordByKey(key);
+}
+
+bool PassiveEngineDB::RemoveEndpointDiscoveryRecord(const WriterKey& key) {
+  return discoveryRecords.RemoveEndpointDiscoveryRecord(key);
+}
+
+std::vector<PassiveEndPointDiscoveryRecord> PassiveEngineDB::GetEndpointDiscoveryRecords() const {
+  return discoveryRecords.GetEndpointDiscoveryRecords();
+}
+
+bool PassiveEngineDB::InsertPassiveUserDataProcessor(
+    std::shared_ptr<PassiveUserDataProcessor> processor) {
+  const std::string typeName = processor->TypeName();
+  bool inserted = false;
+  {
+    std::unique_lock lock(processorsMutex);
+    inserted = processors.emplace(typeName, std::move(processor)).second;
+  }
+  if (!inserted) {
+    LogWarning("PassiveUserDataProcessor to TypeName  = " + typeName +
+               " already exists in DB. Ignoring record");
+  }
+  return inserted;
+}
+
+bool PassiveEngineDB::IsPassiveUserDataProcessorExists(const std::string& typeName) const {
+  std::shared_lock lock(processorsMutex);
+  return processors.count(typeName) != 0;
+}
+
+bool PassiveEngineDB::RemovePassiveUserDataProcessor(const std::string& typeName) {
+  std::unique_lock lock(processorsMutex);
+  return processors.erase(typeName) != 0;
+}
+
+std::shared_ptr<PassiveUserDataProcessor> PassiveEngineDB::GetPassiveUserDataProcessor(
+    const WriterKey& writer) const {
+  const auto endpoint = discoveryRecords.GetEndpointDiscoveryRecordByKey(writer);
+  if (!endpoint) return nullptr;
+  std::shared_lock lock(processorsMutex);
+  const auto found = processors.find(endpoint->typeName);
+  return found == processors.end() ? nullptr : found->second;
+}
+
+std::map<std::string, size_t> PassiveEngineDB::UserDataQueueSizes() const {
+  std::shared_lock lock(processorsMutex);
+  std::map<std::string, size_t> sizes;
+  for (const auto& [typeName, processor] : processors) sizes[typeName] = processor->Queue().Size();
+  return sizes;
+}
+
 void PassiveEngineDB::Terminate() {
   LogDebug("PassiveEngineDB::Terminate");
+  std::map<std::string, std::shared_ptr<PassiveUserDataProcessor>> released;
+  {
+    std::unique_lock lock(processorsMutex);
+    released.swap(processors);
+  }
+  for (const auto& [typeName, processor] : released) processor->Terminate();
   discoveryRecords.Clear();
 }
 
-bool PassiveEngineDB::IsIdle() const { return true; }
+bool PassiveEngineDB::IsIdle() const {
+  std::shared_lock lock(processorsMutex);
+  for (const auto& [typeName, processor] : processors) {
+    if (!processor->Queue().IsIdle()) return false;
+  }
+  return true;
+}
 
 }  // namespace Quorvel::passive

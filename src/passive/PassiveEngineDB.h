@@ -1,16 +1,23 @@
 #pragma once
 
-// The passive engine's registry: the delivery machinery of EngineDB plus the main thread pool
-// that the pipeline posts its runs on.
+// The passive engine's registry: the delivery machinery of EngineDB, the main thread pool the
+// pipeline posts its runs on, the participant and endpoint records that discovery learnt and
+// the per-type user-data processors.
 //
-// Extension points: the endpoint-discovery records, writer keys and per-type user-data
-// processors of live capture and recordings are added here (Insert/Remove/Get by writer key),
-// together with Terminate's clearing of them and IsIdle's test of their queues.
+// Threads: discovery runs insert and replace records and processors while RTPS and batch runs
+// look writers up, all on pool threads. The records have their own reader-writer lock
+// (DiscoveryRecordStore); the processor map has one of its own, held only for the map
+// operation. Records and processors are never aged out.
 
 #include "engine/core/EngineDB.h"
 #include "passive/DiscoveryRecordStore.h"
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+#include <vector>
 
 namespace boost::asio {
 class thread_pool;
@@ -18,25 +25,53 @@ class thread_pool;
 
 namespace Quorvel::passive {
 
+class PassiveUserDataProcessor;
+
 class PassiveEngineDB : public EngineDB {
  public:
   PassiveEngineDB(std::shared_ptr<boost::asio::thread_pool> pool,
                   std::shared_ptr<EngineConfig> config, DissectedSampleCallback callback);
   ~PassiveEngineDB() override;
 
+  bool InsertParticipantDiscoveryRecord(const PassiveParticipantDiscoveryRecord& record,
+                                        const WriterKey& key);
+  bool IsParticipantDiscoveryRecordExists(const WriterKey& key) const;
+  std::optional<PassiveParticipantDiscoveryRecord> GetParticipantDiscoveryRecordByKey(
+      const WriterKey& key) const;
+
+  bool InsertEndpointDiscoveryRecord(const PassiveEndPointDiscoveryRecord& record,
+                                     const WriterKey& key);
+  bool IsEndpointDiscoveryRecordExists(const WriterKey& key) const;
+  std::optional<PassiveEndPointDiscoveryRecord> GetEndpointDiscoveryRecordByKey(
+      const WriterKey& key) const;
+  bool RemoveEndpointDiscoveryRecord(const WriterKey& key);
+  // Every endpoint record, in key order.
+  std::vector<PassiveEndPointDiscoveryRecord> GetEndpointDiscoveryRecords() const;
+
+  // Keeps the processor already registered for the type (logged); false then.
+  bool InsertPassiveUserDataProcessor(std::shared_ptr<PassiveUserDataProcessor> processor);
+  bool IsPassiveUserDataProcessorExists(const std::string& typeName) const;
+  bool RemovePassiveUserDataProcessor(const std::string& typeName);
+  // The processor of the type the writer's endpoint record names, or null.
+  std::shared_ptr<PassiveUserDataProcessor> GetPassiveUserDataProcessor(
+      const WriterKey& writer) const;
+  // Each processor's type name and queue length, in type-name order.
+  std::map<std::string, size_t> UserDataQueueSizes() const;
+
   // Terminates the user-data processors and clears every map.
   void Terminate();
-  // True when no user-data processor has work left.
+  // True when no user-data processor has a message queued or in work. The caller's output
+  // queue is not considered: a caller that drains it on the thread waiting for a recording
+  // would otherwise wait forever.
   bool IsIdle() const;
 
   const std::shared_ptr<boost::asio::thread_pool>& Pool() const { return pool; }
-  // The participant and endpoint records that discovery learnt.
-  DiscoveryRecordStore& DiscoveryRecords() { return discoveryRecords; }
-  const DiscoveryRecordStore& DiscoveryRecords() const { return discoveryRecords; }
 
  private:
   std::shared_ptr<boost::asio::thread_pool> pool;
   DiscoveryRecordStore discoveryRecords;
+  mutable std::shared_mutex processorsMutex;
+  std::map<std::string, std::shared_ptr<PassiveUserDataProcessor>> processors;
 };
 
 }  // namespace Quorvel::passive

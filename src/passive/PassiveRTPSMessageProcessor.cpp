@@ -1,6 +1,7 @@
 #include "passive/PassiveRTPSMessageProcessor.h"
 
 #include "common/Log.h"
+#include "passive/DataBatchSplitter.h"
 #include "passive/HexText.h"
 #include "passive/RTPSDataBatchSubMessage.h"
 #include "passive/RTPSDataSubMessage.h"
@@ -18,7 +19,7 @@ namespace Quorvel::passive {
 namespace {
 
 constexpr size_t kSubMessageHeaderSize = 4;
-constexpr std::chrono::milliseconds kDiscoveryPollInterval{10};
+constexpr std::chrono::milliseconds kDiscoveryPollInterval{1};
 
 // TIME_ZERO, TIME_INVALID and TIME_INFINITE carry no instant (DDSI-RTPS 2.5, 9.3.2).
 bool IsSpecialTime(uint32_t seconds, uint32_t fraction) {
@@ -219,11 +220,16 @@ void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
     VELTRANE_LOG(TRACE, "Discarding a non UserData RTPS Batch message #" + sequence);
     return;
   }
+  if (waitForDiscovery_) WaitForEndpointDiscovery();
   if (!targets_->HasUserDataProcessor(batch->WriterGuid())) {
-    LogWarning("No DataWriter matches the UserData RTPS message #" + sequence +
-               " from Writer GUID 0x" + subMessage.header.GuidPrefixText() +
-               batch->header.writerId.text +
-               ". Make sure that Discovery messages are properly routed");
+    // Every sample of the batch is reported, as a DATA of the writer would be.
+    const size_t samples = SplitDataBatch(*batch).size();
+    for (size_t i = 0; i < samples; ++i) {
+      LogWarning("No DataWriter matches the UserData RTPS message #" + sequence +
+                 " from Writer GUID 0x" + subMessage.header.GuidPrefixText() +
+                 batch->header.writerId.text +
+                 ". Make sure that Discovery messages are properly routed");
+    }
     return;
   }
   VELTRANE_LOG(TRACE, "Enqueuing a DataBatch RTPS message #" + sequence);
@@ -236,11 +242,13 @@ void PassiveRTPSMessageProcessor::HandleIgnored(SubMessage& subMessage) {
 }
 
 // A recording is read far faster than discovery is processed: user data waits until every
-// endpoint announcement read before it has been handled. The wait is bounded, since with a
-// single pool thread nothing else could drain the discovery queue meanwhile.
+// endpoint announcement read before it has been handled. The waiting run processes the queued
+// announcements itself, so the wait never depends on a pool thread being free (a pool of one
+// thread would otherwise wait on itself); what it still waits for is announcements that other
+// threads are processing at that moment, and that wait is bounded as a last resort.
 void PassiveRTPSMessageProcessor::WaitForEndpointDiscovery() {
   const auto deadline = std::chrono::steady_clock::now() + discoveryWaitLimit_;
-  while (targets_->IsEndpointDiscoveryPending()) {
+  while (targets_->DrainEndpointDiscovery()) {
     if (std::chrono::steady_clock::now() >= deadline) {
       LogWarning("Stopped waiting for endpoint discovery after " +
                  std::to_string(discoveryWaitLimit_.count()) + " ms");

@@ -45,9 +45,11 @@ bool QueueRoutingTargets::RouteUserData(const WriterKey& writer,
   return true;
 }
 
-bool QueueRoutingTargets::IsEndpointDiscoveryPending() const {
+bool QueueRoutingTargets::DrainEndpointDiscovery() {
   const auto queue = endpointDiscovery_.lock();
-  return queue && !queue->IsIdle();
+  if (!queue) return false;
+  queue->RunQueuedHere();
+  return queue->IsBusy();
 }
 
 }  // namespace Quorvel::passive

@@ -39,13 +39,15 @@ WriterKey WriterKey::FromGuidBytes(std::span<const uint8_t, 16> guid) {
   return From(prefix, WireReader::DecodeU32(guid.data() + 12, ByteOrder::BIG_ENDIAN_ORDER));
 }
 
-std::string WriterKey::GuidText() const {
+std::array<uint8_t, 16> WriterKey::GuidBytes() const {
   std::array<uint8_t, 16> bytes{};
   for (size_t i = 0; i < 3; ++i) {
     for (size_t b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<uint8_t>(words[i] >> (8 * b));
   }
   for (size_t b = 0; b < 4; ++b) bytes[12 + b] = static_cast<uint8_t>(words[3] >> (24 - 8 * b));
-  return "0x" + HexText(bytes);
+  return bytes;
 }
+
+std::string WriterKey::GuidText() const { return "0x" + HexText(GuidBytes()); }
 
 }  // namespace Quorvel::passive

@@ -50,6 +50,8 @@ struct WriterKey {
   static WriterKey From(const GuidPrefix& prefix, uint32_t entityId);
   // The 16 bytes of a GUID (prefix then entity id) as they lie on the wire.
   static WriterKey FromGuidBytes(std::span<const uint8_t, 16> guid);
+  // The 16 bytes of the GUID as they lie on the wire.
+  std::array<uint8_t, 16> GuidBytes() const;
   // "0x" and the 32 hexadecimal digits of the GUID's wire bytes.
   std::string GuidText() const;
 };

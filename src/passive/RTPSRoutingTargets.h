@@ -27,9 +27,9 @@ class RTPSRoutingTargets {
   // Hands one sample to the processor of its writer; false when no processor serves it.
   virtual bool RouteUserData(const WriterKey& writer,
                              std::shared_ptr<const RTPSUserDataMessage> sample) = 0;
-  // True while endpoint announcements wait in their queue or are being processed; false once
-  // that queue is gone.
-  virtual bool IsEndpointDiscoveryPending() const = 0;
+  // Processes the endpoint announcements still queued on the calling thread, then tells
+  // whether some are still being processed on other threads; false once that queue is gone.
+  virtual bool DrainEndpointDiscovery() = 0;
 };
 
 }  // namespace Quorvel::passive

@@ -41,7 +41,7 @@ class RecordingTargets : public RTPSRoutingTargets {
     userData.push_back(std::move(sample));
     return true;
   }
-  bool IsEndpointDiscoveryPending() const override {
+  bool DrainEndpointDiscovery() override {
     return endpointDiscoveryPending ? endpointDiscoveryPending() : false;
   }
 

@@ -1,0 +1,102 @@
+#include "passive/PassiveUserDataProcessor.h"
+
+#include "common/Log.h"
+#include "dissection/DDSSample.h"
+#include "dissection/DynamicDataDissector.h"
+#include "dissection/SampleMetadataDissector.h"
+#include "middleware/cdr/CdrCodec.h"
+#include "middleware/xtypes/DynamicData.h"
+#include "passive/CapturedSampleMetadata.h"
+#include "passive/PassiveDissectedSample.h"
+#include "passive/PassiveEngineDB.h"
+
+namespace Quorvel::passive {
+
+PassiveUserDataProcessor::PassiveUserDataProcessor(const std::string& typeName,
+                                                   xtypes::DynamicTypePtr type,
+                                                   std::shared_ptr<boost::asio::thread_pool> pool,
+                                                   SampleHandler handler,
+                                                   std::shared_ptr<const EngineConfig> config,
+                                                   std::shared_ptr<PassiveEngineDB> engineDB)
+    : DataProcessor(typeName, std::move(type), std::move(handler), std::move(config), engineDB),
+      passiveDB(std::move(engineDB)),
+      // The queue dies with the processor; the engine joins the pool before it lets
+      // processors go, so no run outlives the `this` it calls.
+      queue(std::make_shared<UserDataQueue>(std::move(pool), [this] { Operation(); })) {
+  LogDebug("PassiveUserDataProcessor Created for type = " + typeName);
+}
+
+PassiveUserDataProcessor::~PassiveUserDataProcessor() {
+  LogDebug("~PassiveUserDataProcessor");
+}
+
+void PassiveUserDataProcessor::Operation() {
+  const auto message = queue->Pop();
+  if (!message) {
+    LogDebug("No message in queue (in shutdown process)");
+    return;
+  }
+  try {
+    Process(*message);
+  } catch (const std::exception& error) {
+    LogError(std::string("Exception in PassiveUserDataProcessor: ") + error.what());
+  }
+}
+
+void PassiveUserDataProcessor::Drop(DropReason reason) {
+  if (passiveDB) passiveDB->Counters().Dropped(reason);
+}
+
+void PassiveUserDataProcessor::Process(const RTPSUserDataMessage& message) {
+  const RTPSUserDataMessageHeader& header = message.header;
+  const uint64_t sequence = header.writerSN.value;
+  std::string topicName;
+  std::optional<int64_t> domainId;
+  if (passiveDB) {
+    if (auto endpoint = passiveDB->GetEndpointDiscoveryRecordByKey(header.writerKey)) {
+      topicName = std::move(endpoint->topicName);
+    }
+    if (const auto participant =
+            passiveDB->GetParticipantDiscoveryRecordByKey(ParticipantKeyOf(header.writerKey))) {
+      domainId = participant->domainId;
+    }
+  }
+  VELTRANE_LOG(DEBUG, "Processing a UserDataMessage #" + std::to_string(sequence) +
+                          " from Writer GUID " + header.writerKey.GuidText() + " on Topic " +
+                          topicName);
+  if (!header.dataPresent) {
+    LogDebug("Received message with no data. Discarding ...");
+    Drop(DropReason::NO_DATA);
+    return;
+  }
+
+  xtypes::DynamicData data(Type());
+  try {
+    const std::vector<uint8_t> payload = message.CopySerializedPayload();
+    cdr::from_cdr_buffer(data, payload);
+  } catch (const std::exception& error) {
+    LogError(std::string(" Error converting buffer to sample. Discarding message. Error = ") +
+             error.what());
+    Drop(DropReason::CONVERSION_ERROR);
+    return;
+  }
+
+  auto sample = std::make_shared<DDSSample>(
+      *this, Settings(),
+      CapturedSampleMetadata(*message.message, message.messageHeader, header.writerKey, sequence,
+                             std::move(topicName), domainId));
+  try {
+    DynamicDataDissector(data, *sample);
+    SampleMetadataDissector::FeedOutputter(*sample, *Config());
+  } catch (const std::exception& error) {
+    LogError(std::string(" Error dissecting DynamicData. Discarding message. Error = ") +
+             error.what());
+    Drop(DropReason::DISSECTION_ERROR);
+    return;
+  }
+  Deliver(std::make_shared<PassiveDissectedSample>(std::move(sample), this,
+                                                   DissectedSampleDataType::USER_DATA, "UserData"));
+  LogDebug("Successful message dissection");
+}
+
+}  // namespace Quorvel::passive

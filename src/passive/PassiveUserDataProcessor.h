@@ -1,0 +1,57 @@
+#pragma once
+
+// Dissects the captured samples of one data type: one processor per type that a writer of a
+// known type announced, serving every writer of that type. It owns the queue that the RTPS and
+// batch processors feed (through the registry's writer look-up); every enqueue posts one run
+// of Operation to the engine's pool, so samples of one type may be dissected on several pool
+// threads at once. A run keeps its sample on its own stack; the type and columns are only read.
+
+#include "dissection/DataProcessor.h"
+#include "passive/MessageQueueManager.h"
+#include "passive/RTPSUserDataMessage.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace boost::asio {
+class thread_pool;
+}
+
+namespace Quorvel {
+enum class DropReason : std::uint8_t;
+}
+
+namespace Quorvel::passive {
+
+class PassiveEngineDB;
+
+class PassiveUserDataProcessor : public DataProcessor {
+ public:
+  using UserDataQueue = MessageQueueManager<RTPSUserDataMessage>;
+
+  PassiveUserDataProcessor(const std::string& typeName, xtypes::DynamicTypePtr type,
+                           std::shared_ptr<boost::asio::thread_pool> pool, SampleHandler handler,
+                           std::shared_ptr<const EngineConfig> config,
+                           std::shared_ptr<PassiveEngineDB> engineDB);
+  ~PassiveUserDataProcessor() override;
+
+  void CreateBenchmarkLogger() override {}
+  // One run: pops one sample and dissects it.
+  void Operation() override;
+  // Nothing of its own: the queue empties as runs complete.
+  void Terminate() override {}
+
+  UserDataQueue& Queue() { return *queue; }
+  const UserDataQueue& Queue() const { return *queue; }
+  const std::shared_ptr<UserDataQueue>& SharedQueue() const { return queue; }
+
+ private:
+  void Process(const RTPSUserDataMessage& message);
+  void Drop(DropReason reason);
+
+  std::shared_ptr<PassiveEngineDB> passiveDB;
+  std::shared_ptr<UserDataQueue> queue;
+};
+
+}  // namespace Quorvel::passive
