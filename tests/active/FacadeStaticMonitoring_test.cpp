@@ -2,7 +2,7 @@
 // ddsperf's samples reach a bound listener as JSON whose values agree with their sample
 // information. Domain 173 is this test's own.
 
-#include "middleware/transport/support/ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <quorvel/EngineListener.h>
 #include <quorvel/Veltrane.h>
@@ -49,7 +49,7 @@ TEST(ActiveFacade, StaticMonitoringDeliversDdsperfSamplesAsJson) {
   JsonCollector listener;
   engine.BindListener(&listener, static_cast<unsigned long>(EngineListenerEventsOptions::USER_DATA_JSON));
   engine.Run();
-  TransportTest::ChildProcess pub({"ddsperf", "-i", "173", "-D", "3", "pub", "500Hz", "size", "0"},
+  testing::ChildProcess pub({"ddsperf", "-i", "173", "-D", "3", "pub", "500Hz", "size", "0"},
                                   std::string(VELTRANE_BINARY_DIR) + "/active_facade_pub173.log");
   pub.Wait();
   std::this_thread::sleep_for(1500ms);

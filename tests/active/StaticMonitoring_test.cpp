@@ -4,7 +4,7 @@
 
 #include "active/ActiveEngine.h"
 #include "engine/core/EngineConfig.h"
-#include "middleware/transport/support/ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <quorvel/EngineConfiguration.h>
 #include <quorvel/EngineListener.h>
@@ -66,7 +66,7 @@ TEST(ActiveStaticMonitoring, DeliversEveryDdsperfSampleWithValuesAndSampleInfo) 
   CollectingListener listener;
   engine.BindListener(&listener, static_cast<std::uint32_t>(EngineListenerEventsOptions::USER_DATA_MAP));
 
-  TransportTest::ChildProcess pub({"ddsperf", "-i", "171", "-D", "4", "pub", "1000Hz", "size", "0"},
+  testing::ChildProcess pub({"ddsperf", "-i", "171", "-D", "4", "pub", "1000Hz", "size", "0"},
                                   std::string(VELTRANE_BINARY_DIR) + "/active_static_pub171.log");
   std::this_thread::sleep_for(1500ms);
   EXPECT_TRUE(listener.Samples().empty()) << "samples delivered before Run";

@@ -2,7 +2,7 @@
 // the PIDs skipped, wrong fixed lengths kept at their defaults with their warning, and lists
 // that run past the announcement rejected.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/DiscoveryParameters.h"
 #include "passive/PassiveEndPointDiscoveryRecord.h"
 #include "passive/PassiveParticipantDiscoveryRecord.h"

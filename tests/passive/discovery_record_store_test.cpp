@@ -1,7 +1,7 @@
 // The registry's discovery records: the first record of a key is kept, replacing is explicit,
 // listing is in key order, and concurrent writers and readers lose nothing.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/DiscoveryRecordStore.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // IPv4 reassembly: complete sets in every arrival order, gaps that never complete and are freed
 // by the bounds, overlaps, duplicates, interleaved datagrams, and the stage end to end.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/IPFragmentsHandler.h"
 #include "passive/PacketDecoder.h"
 #include "passive/WireReader.h"

@@ -1,7 +1,7 @@
 // The per-frame stages: every supported link type, IPv4 and UDP headers, and the drops of
 // frames that are not IPv4 / UDP / RTPS or are shorter than their headers claim.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/IPHeader.h"
 #include "passive/LinkLayer.h"
 #include "passive/PacketDecoder.h"

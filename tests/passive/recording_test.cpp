@@ -5,7 +5,7 @@
 // tshark's decode of the same files (scripts/capture-ddsperf.sh makes both). Synthetic
 // recordings cover the other link types; a live capture on `lo` covers the interface path.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/DiscoveryParameters.h"
 #include "passive/HexText.h"
 #include "passive/PassiveEndPointDiscoveryRecord.h"

@@ -1,7 +1,7 @@
 // DATA_BATCH and DATA_SESSION built byte by byte: header fields in both byte orders, with and
 // without inline QoS, every sample-information flag, routing, and malformed lists.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/DataBatchSplitter.h"
 #include "passive/WireError.h"
 #include "passive/support/RtpsFixture.h"

@@ -1,7 +1,7 @@
 // RTPS message and DATA sub-message parsing, INFO_TS, routing by writer, and malformed input:
 // each bad sub-message is dropped with its line and the rest of the message still counts.
 
-#include "ddsconfig/support/LogCapture.h"
+#include "support/LogCapture.h"
 #include "passive/RTPSSubMessageKind.h"
 #include "passive/WireReader.h"
 #include "passive/support/RtpsFixture.h"

@@ -8,7 +8,7 @@
 #include "middleware/transport/TopicReader.h"
 #include "middleware/transport/TopicWriter.h"
 #include "middleware/transport/WaitCondition.h"
-#include "middleware/transport/support/ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "middleware/transport/support/KeyedSeqFixture.h"
 #include "middleware/transport/support/SampleCollector.h"
 #include "middleware/xtypes/DynamicData.h"
@@ -27,6 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace TransportTest;
+using Quorvel::testing::ChildProcess;
 
 std::string OutputPath(const std::string& name) {
   return (std::filesystem::temp_directory_path() / ("veltrane_transport_" + name + ".log")).string();

@@ -1,13 +1,13 @@
 #pragma once
 
-// A peer program run by a test (ddsperf), its output in a file; killed and reaped on
+// A peer program run by a test (ddsperf, a Cyclone peer), its output in a file; killed and reaped on
 // destruction if it still runs.
 
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
-namespace Quorvel::TransportTest {
+namespace Quorvel::testing {
 
 // CYCLONEDDS_URI that keeps Cyclone on the loopback interface.
 extern const char* const kCycloneLoopback;
@@ -28,4 +28,4 @@ private:
   std::string outputFile;
 };
 
-}  // namespace Quorvel::TransportTest
+}  // namespace Quorvel::testing

@@ -1,4 +1,4 @@
-#include "middleware/transport/support/ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace Quorvel::TransportTest {
+namespace Quorvel::testing {
 
 const char* const kCycloneLoopback =
     "<General><Interfaces><NetworkInterface name=\"lo\" multicast=\"true\"/></Interfaces></General>"
@@ -61,4 +61,4 @@ std::string ChildProcess::Output() const {
   return text.str();
 }
 
-}  // namespace Quorvel::TransportTest
+}  // namespace Quorvel::testing
