@@ -1,0 +1,30 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+namespace Quorvel::Cli {
+
+// Why a running command should end: Ctrl-C, the sample limit, a closed output. Any thread
+// may request the stop; the command's thread waits on it.
+class StopSignal {
+ public:
+  void Request(const std::string& reason);
+  bool Requested() const;
+  std::string Reason() const;
+  // Waits until a stop is requested or `timeout` passes (forever when zero or negative);
+  // true when a stop was requested.
+  bool WaitFor(std::chrono::duration<double> timeout) const;
+  // Like WaitFor, but returns at once when `pause` is zero or negative.
+  bool PauseFor(std::chrono::duration<double> pause) const;
+
+ private:
+  mutable std::mutex mutex;
+  mutable std::condition_variable changed;
+  bool requested = false;
+  std::string reason;
+};
+
+}  // namespace Quorvel::Cli
