@@ -33,6 +33,10 @@ struct EngineStatistics {
   std::uint64_t droppedNonRtps = 0;           // frames that are not IPv4/UDP/RTPS
   std::uint64_t droppedIncompleteFragments = 0;  // fragmented samples evicted before completion
   std::uint64_t droppedCaptureOverflow = 0;   // frames the capture could not keep up with
+  std::uint64_t droppedNotDissected = 0;      // samples of builtin writers that are neither
+                                              // discovery nor user data (e.g. liveliness)
+  std::uint64_t droppedUnknownType = 0;       // writer announcements without topic, type or
+                                              // GUID, or of a type no type file defines
 
   // Messages waiting in the pipeline queues at the time of the snapshot, by queue name.
   std::map<std::string, std::uint64_t> queueDepths;

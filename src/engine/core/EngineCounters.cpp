@@ -53,6 +53,8 @@ EngineStatistics EngineCounters::Snapshot(SubMessageNamer namer) const {
   statistics.droppedNonRtps = droppedOf(DropReason::NON_RTPS);
   statistics.droppedIncompleteFragments = droppedOf(DropReason::INCOMPLETE_FRAGMENTS);
   statistics.droppedCaptureOverflow = droppedOf(DropReason::CAPTURE_OVERFLOW);
+  statistics.droppedNotDissected = droppedOf(DropReason::NOT_DISSECTED);
+  statistics.droppedUnknownType = droppedOf(DropReason::UNKNOWN_TYPE);
   return statistics;
 }
 

@@ -21,6 +21,8 @@ enum class DropReason : std::uint8_t {
   NON_RTPS,
   INCOMPLETE_FRAGMENTS,
   CAPTURE_OVERFLOW,
+  NOT_DISSECTED,
+  UNKNOWN_TYPE,
 };
 
 enum class DeliveredKind : std::uint8_t { USER_DATA, DISCOVERY };
@@ -48,7 +50,7 @@ class EngineCounters {
   std::atomic<std::uint64_t> rtpsMessagesParsed{0};
   std::array<std::atomic<std::uint64_t>, 256> subMessages{};
   std::array<std::atomic<std::uint64_t>, 2> delivered{};
-  std::array<std::atomic<std::uint64_t>, 8> dropped{};
+  std::array<std::atomic<std::uint64_t>, 10> dropped{};
 };
 
 }  // namespace Quorvel
