@@ -1,6 +1,7 @@
 #include "passive/CaptureSession.h"
 
 #include "common/Log.h"
+#include "engine/core/EngineCounters.h"
 
 #include <pcap/pcap.h>
 #include <poll.h>
@@ -36,6 +37,7 @@ void CaptureSession::CaptureLoop() {
     header.len = record->len;
     header.arrival_time = std::chrono::system_clock::now();
     framesRead.fetch_add(1, std::memory_order_relaxed);
+    if (counters) counters->FrameRead();
     if (auto message = decoder.Decode(header, {frame, record->caplen})) {
       messagesEnqueued.fetch_add(1, std::memory_order_relaxed);
       queue->Enqueue(std::move(message));

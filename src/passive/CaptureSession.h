@@ -15,6 +15,10 @@
 
 struct pcap;
 
+namespace Quorvel {
+class EngineCounters;
+}
+
 namespace Quorvel::passive {
 
 struct PcapCloser {
@@ -23,10 +27,12 @@ struct PcapCloser {
 using PcapHandle = std::unique_ptr<pcap, PcapCloser>;
 
 struct CaptureSession {
+  // `counters` (may be null) count frames read and frames dropped.
   CaptureSession(PcapHandle handle, LinkType linkType, bool live, std::string source,
-                 std::shared_ptr<MessageQueueManager<RTPSMessage>> queue)
-      : handle(std::move(handle)), decoder(linkType), live(live), source(std::move(source)),
-        queue(std::move(queue)) {}
+                 std::shared_ptr<MessageQueueManager<RTPSMessage>> queue,
+                 std::shared_ptr<EngineCounters> counters = nullptr)
+      : handle(std::move(handle)), decoder(linkType, {}, counters), live(live),
+        source(std::move(source)), queue(std::move(queue)), counters(std::move(counters)) {}
 
   // Reads frames until the source ends, a read fails or `running` is cleared.
   void CaptureLoop();
@@ -36,6 +42,7 @@ struct CaptureSession {
   const bool live;
   const std::string source;
   std::shared_ptr<MessageQueueManager<RTPSMessage>> queue;
+  std::shared_ptr<EngineCounters> counters;
   std::atomic<bool> running{true};
   std::atomic<bool> finished{false};
   std::atomic<uint64_t> framesRead{0};

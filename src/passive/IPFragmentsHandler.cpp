@@ -1,6 +1,7 @@
 #include "passive/IPFragmentsHandler.h"
 
 #include "common/Log.h"
+#include "engine/core/EngineCounters.h"
 
 #include <algorithm>
 
@@ -133,6 +134,7 @@ void IPFragmentsHandler::Free(PendingMap::iterator it, const std::string& why) {
              "configuration");
   pendingBytes_ -= it->second.receivedBytes;
   pending_.erase(it);
+  if (counters_) counters_->Dropped(DropReason::INCOMPLETE_FRAGMENTS);
 }
 
 void IPFragmentsHandler::Complete(PendingMap::iterator it) {

@@ -17,6 +17,10 @@
 #include <string>
 #include <tuple>
 
+namespace Quorvel {
+class EngineCounters;
+}
+
 namespace Quorvel::passive {
 
 struct ReassemblyLimits {
@@ -29,7 +33,9 @@ struct ReassemblyLimits {
 
 class IPFragmentsHandler {
  public:
-  explicit IPFragmentsHandler(ReassemblyLimits limits = {}) : limits_(limits) {}
+  explicit IPFragmentsHandler(ReassemblyLimits limits = {},
+                              std::shared_ptr<EngineCounters> counters = nullptr)
+      : limits_(limits), counters_(std::move(counters)) {}
 
   // Files one fragment; when it completes its datagram, GetCompleteIPMessage hands it out.
   void AddFragment(std::shared_ptr<IPFragment> fragment);
@@ -61,6 +67,8 @@ class IPFragmentsHandler {
   void Complete(PendingMap::iterator it);
 
   ReassemblyLimits limits_;
+  // Counts every datagram given up on; may be null.
+  std::shared_ptr<EngineCounters> counters_;
   PendingMap pending_;
   size_t pendingBytes_ = 0;
   uint64_t nextArrival_ = 0;

@@ -1,6 +1,7 @@
 #include "passive/PacketDecoder.h"
 
 #include "common/Log.h"
+#include "engine/core/EngineCounters.h"
 #include "passive/WireReader.h"
 
 #include <algorithm>
@@ -23,8 +24,14 @@ std::shared_ptr<RTPSMessage> PacketDecoder::Decode(const PacketHeader& header,
   } catch (const WireError& error) {
     LogWarning(std::string("Discarding a malformed frame of ") + std::to_string(frame.size()) +
                " captured bytes: " + error.what());
+    if (counters_) counters_->Dropped(DropReason::MALFORMED_INPUT);
     return nullptr;
   }
+}
+
+std::nullptr_t PacketDecoder::NotRtps() {
+  if (counters_) counters_->Dropped(DropReason::NON_RTPS);
+  return nullptr;
 }
 
 std::shared_ptr<RTPSMessage> PacketDecoder::DecodeFrame(const PacketHeader& header,
@@ -34,14 +41,14 @@ std::shared_ptr<RTPSMessage> PacketDecoder::DecodeFrame(const PacketHeader& head
   const std::optional<size_t> ipOffset = link_.IPv4Offset(reader, whyNot);
   if (!ipOffset) {
     LogDebug("Discarding a non-IPv4 frame: " + whyNot);
-    return nullptr;
+    return NotRtps();
   }
   reader.Seek(*ipOffset);
   auto ipHeader = std::make_shared<const IPHeader>(IPHeader::Decode(reader));
   if (ipHeader->protocol_kind != IPHeader::kProtocolUdp) {
     VELTRANE_LOG(DEBUG, "Discarding non-UDP Message from " + ipHeader->src_ip + " ip.id #" +
                             std::to_string(ipHeader->identification));
-    return nullptr;
+    return NotRtps();
   }
   const std::span<const uint8_t> ipPayload = reader.Take(ipHeader->PayloadLength());
   auto packetHeader = std::make_shared<const PacketHeader>(header);
@@ -66,12 +73,12 @@ std::shared_ptr<RTPSMessage> PacketDecoder::DecodeDatagram(
   auto udpHeader = std::make_shared<const UDPHeader>(UDPHeader::Decode(reader));
   if (udpHeader->length < kShortestRtpsUdpLength) {
     VELTRANE_LOG(DEBUG, "Discard non-RTPS Message from " + ipHeader->src_ip);
-    return nullptr;
+    return NotRtps();
   }
   const std::span<const uint8_t> payload = reader.Take(udpHeader->PayloadLength());
   if (!std::equal(kRtpsMagic.begin(), kRtpsMagic.end(), payload.begin())) {
     VELTRANE_LOG(DEBUG, "Discarding a non-RTPS Message from " + ipHeader->src_ip);
-    return nullptr;
+    return NotRtps();
   }
   auto message = std::make_shared<RTPSMessage>();
   message->payload = std::make_shared<const std::vector<uint8_t>>(payload.begin(), payload.end());

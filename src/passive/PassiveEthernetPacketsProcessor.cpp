@@ -97,7 +97,8 @@ PassiveEthernetPacketsProcessor::~PassiveEthernetPacketsProcessor() {
 
 void PassiveEthernetPacketsProcessor::Init(const std::string& sourceName,
                                            std::shared_ptr<RTPSMessageQueue> rtpsQueue,
-                                           SourceType sourceType) {
+                                           SourceType sourceType,
+                                           std::shared_ptr<EngineCounters> counters) {
   LogDebug("Init");
   if (sourceType != SourceType::NIC && sourceType != SourceType::PCAP_FILE) return;
   const bool live = sourceType == SourceType::NIC;
@@ -106,7 +107,7 @@ void PassiveEthernetPacketsProcessor::Init(const std::string& sourceName,
   PcapHandle handle = live ? OpenInterface(sourceName_, linkType)
                            : OpenRecording(sourceName_, linkType);
   auto session = std::make_shared<CaptureSession>(std::move(handle), linkType, live, sourceName_,
-                                                  std::move(rtpsQueue));
+                                                  std::move(rtpsQueue), std::move(counters));
   std::lock_guard lock(sessionMutex_);
   session_ = std::move(session);
 }

@@ -19,6 +19,10 @@ namespace boost::asio {
 class thread_pool;
 }
 
+namespace Quorvel {
+class EngineCounters;
+}
+
 namespace Quorvel::passive {
 
 struct CaptureSession;
@@ -33,9 +37,10 @@ class PassiveEthernetPacketsProcessor {
   PassiveEthernetPacketsProcessor& operator=(const PassiveEthernetPacketsProcessor&) = delete;
 
   // Opens the source; throws std::runtime_error (logged) when it cannot be opened or its link
-  // type cannot be read. Another SourceType value does nothing.
+  // type cannot be read. Another SourceType value does nothing. `counters` (may be null)
+  // count the frames read and dropped.
   void Init(const std::string& sourceName, std::shared_ptr<RTPSMessageQueue> rtpsQueue,
-            SourceType sourceType);
+            SourceType sourceType, std::shared_ptr<EngineCounters> counters = nullptr);
   // The capture loop, on the calling thread.
   void Operation();
   // Posts Operation to the pool as one task (recordings).
