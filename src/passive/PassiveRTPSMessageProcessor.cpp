@@ -2,8 +2,10 @@
 
 #include "common/Log.h"
 #include "passive/DataBatchSplitter.h"
+#include "passive/DataFragReassembler.h"
 #include "passive/HexText.h"
 #include "passive/RTPSDataBatchSubMessage.h"
+#include "passive/RTPSDataFragSubMessageHeader.h"
 #include "passive/RTPSDataSubMessage.h"
 #include "passive/RTPSMessageHeader.h"
 #include "passive/RTPSRoutingTargets.h"
@@ -45,7 +47,8 @@ struct PassiveRTPSMessageProcessor::SubMessage {
 PassiveRTPSMessageProcessor::PassiveRTPSMessageProcessor(
     EngineOperationMode mode, std::shared_ptr<RTPSRoutingTargets> targets)
     : targets_(std::move(targets)),
-      waitForDiscovery_(mode == EngineOperationMode::RECORD_DISSECTION) {
+      waitForDiscovery_(mode == EngineOperationMode::RECORD_DISSECTION),
+      fragments_(std::make_unique<DataFragReassembler>()) {
   LogDebug("PassiveRTPSMessageProcessor");
 }
 
@@ -145,6 +148,7 @@ PassiveRTPSMessageProcessor::DispatchTable() {
     };
     set(RTPSSubMessageKind::INFO_TS, &PassiveRTPSMessageProcessor::HandleInfoTimestamp);
     set(RTPSSubMessageKind::DATA, &PassiveRTPSMessageProcessor::HandleData);
+    set(RTPSSubMessageKind::DATA_FRAG, &PassiveRTPSMessageProcessor::HandleDataFrag);
     set(RTPSSubMessageKind::DATA_BATCH, &PassiveRTPSMessageProcessor::HandleDataBatch);
     set(RTPSSubMessageKind::DATA_SESSION, &PassiveRTPSMessageProcessor::HandleDataBatch);
     return handlers;
@@ -184,7 +188,22 @@ std::shared_ptr<Record> PassiveRTPSMessageProcessor::MakeRecord(const SubMessage
 }
 
 void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
-  auto data = MakeRecord<RTPSDataSubMessage>(subMessage);
+  RouteData(MakeRecord<RTPSDataSubMessage>(subMessage));
+}
+
+// DDSI-RTPS 2.5, 8.3.7.3: the fragments of one sample; the sample, once whole, is routed as the
+// DATA it would have been, with the timestamp and headers of the sub-message completing it.
+void PassiveRTPSMessageProcessor::HandleDataFrag(SubMessage& subMessage) {
+  RTPSDataFragSubMessageHeader header;
+  header.Init(subMessage.reader);
+  const WriterKey writer = WriterKey::From(subMessage.header.guidPrefix, header.writerId.value);
+  const timeval& captured = subMessage.message->packetHeader->ts;
+  auto sample = fragments_->Add(writer, header, *subMessage.message->payload,
+                                int64_t{captured.tv_sec} * 1'000'000 + captured.tv_usec);
+  if (sample) RouteData(ToDataSubMessage(std::move(*sample), *subMessage.message, subMessage.header));
+}
+
+void PassiveRTPSMessageProcessor::RouteData(std::shared_ptr<RTPSDataSubMessage> data) {
   const EntityId& writer = data->header.writerId;
   const uint64_t sequence = data->header.writerSN.value;
 

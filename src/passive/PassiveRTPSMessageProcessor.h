@@ -4,9 +4,10 @@
 // header, walks the sub-messages (each cut to its octetsToNextHeader and checked against the
 // end of the message before anything reads it) and dispatches them through a table by id:
 // INFO_TS sets the source time of the sub-messages after it, DATA goes to discovery or to the
-// user-data processor of its writer, DATA_BATCH / DATA_SESSION to the batch queue, the rest is
-// skipped with a debug line. Runs execute concurrently on the pool; a run keeps its state on
-// its own stack, so the processor is shared read-only between them.
+// user-data processor of its writer, DATA_FRAG the same way once its fragments are joined,
+// DATA_BATCH / DATA_SESSION to the batch queue, the rest is skipped with a debug line. Runs
+// execute concurrently on the pool; a run keeps its state on its own stack, so the processor is
+// shared read-only between them, except for the fragment reassembler, which locks itself.
 
 #include "passive/MessageQueueManager.h"
 #include "passive/RTPSMessage.h"
@@ -20,7 +21,9 @@
 
 namespace Quorvel::passive {
 
+class DataFragReassembler;
 class RTPSRoutingTargets;
+struct RTPSDataSubMessage;
 class WireReader;
 struct RTPSMessageHeader;
 
@@ -40,6 +43,9 @@ class PassiveRTPSMessageProcessor {
   // dropped with a warning and the walk goes on where its length says the next one starts.
   void ProcessMessage(const std::shared_ptr<const RTPSMessage>& message);
 
+  // The joining of DATA_FRAG fragments: its limits and drop counter are set through it.
+  DataFragReassembler& Fragments() { return *fragments_; }
+
   // How long user data of a recording may wait for endpoint discovery to drain.
   void SetDiscoveryWaitLimit(std::chrono::milliseconds limit) { discoveryWaitLimit_ = limit; }
 
@@ -53,6 +59,9 @@ class PassiveRTPSMessageProcessor {
   void Dispatch(SubMessage& subMessage);
   void HandleInfoTimestamp(SubMessage& subMessage);
   void HandleData(SubMessage& subMessage);
+  void HandleDataFrag(SubMessage& subMessage);
+  // Discovery DATA to its queue, user DATA to its writer's processor; DATA_FRAG shares it.
+  void RouteData(std::shared_ptr<RTPSDataSubMessage> data);
   void HandleDataBatch(SubMessage& subMessage);
   void HandleIgnored(SubMessage& subMessage);
   void WaitForEndpointDiscovery();
@@ -62,6 +71,7 @@ class PassiveRTPSMessageProcessor {
   std::shared_ptr<RTPSRoutingTargets> targets_;
   std::weak_ptr<RTPSMessageQueue> rtpsQueue_;
   bool waitForDiscovery_ = false;
+  std::unique_ptr<DataFragReassembler> fragments_;
   std::chrono::milliseconds discoveryWaitLimit_{std::chrono::seconds(10)};
 };
 

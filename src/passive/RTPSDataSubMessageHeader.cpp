@@ -48,7 +48,7 @@ void RTPSDataSubMessageHeader::Init(WireReader subMessage) {
   subMessage.Skip(octetsToInlineQos);
   if (inlineQos) qos = InlineQos::Read(subMessage);
   payloadOffset = static_cast<uint16_t>(subMessage.Offset() - start);
-  payloadLength = static_cast<uint16_t>(subMessage.Remaining());
+  payloadLength = static_cast<uint32_t>(subMessage.Remaining());
   if (dataPresent || keyPresent) {
     subMessage.Require(kEncapsulationHeaderSize);
     encapsulationId = subMessage.PeekU16At(subMessage.Offset(), ByteOrder::BIG_ENDIAN_ORDER);

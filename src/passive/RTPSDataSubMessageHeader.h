@@ -25,7 +25,9 @@ struct RTPSDataSubMessageHeader {
   uint16_t encapsulationId = 0;
   bool payloadBigEndian = false;
   uint16_t payloadOffset = 0;  // to the encapsulation header
-  uint16_t payloadLength = 0;  // from the encapsulation header to the end of the sub-message
+  // From the encapsulation header to the end of the sub-message. Wider than the sub-message
+  // length field: a sample reassembled from DATA_FRAG continues as a DATA of its full size.
+  uint32_t payloadLength = 0;
 
   // `subMessage` covers exactly this sub-message, with its byte order set from the E flag.
   // Throws WireError when a field, the inline QoS or the encapsulation header does not fit.
