@@ -2,32 +2,25 @@
 
 #include "active/ActiveDissectedSample.h"
 #include "active/ActiveSampleMetadata.h"
+#include "active/GuidText.h"
+#include "active/KeyMemberFilter.h"
 #include "common/Log.h"
 #include "dissection/DDSSample.h"
 #include "dissection/DynamicDataDissector.h"
 #include "dissection/SampleMetadataDissector.h"
+#include "engine/core/EngineDB.h"
 #include "middleware/cdr/CdrCodec.h"
+#include "middleware/cdr/CdrError.h"
 #include "middleware/transport/AsyncWaitSet.h"
 #include "middleware/transport/TopicReader.h"
 #include "middleware/transport/WaitCondition.h"
 #include "middleware/xtypes/DynamicData.h"
 
-#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
 namespace Quorvel {
 namespace {
-
-std::string GuidHex(const Transport::Guid& guid) {
-  std::string text;
-  char digits[3];
-  for (std::uint8_t byte : guid) {
-    std::snprintf(digits, sizeof(digits), "%02x", byte);
-    text += digits;
-  }
-  return text;
-}
 
 const std::shared_ptr<Transport::TopicReader>& Required(
     const std::shared_ptr<Transport::TopicReader>& reader) {
@@ -49,7 +42,8 @@ ActiveTopicProcessor::ActiveTopicProcessor(std::shared_ptr<Transport::TopicReade
       topicWaitSet(std::move(topicWaitSet)),
       topicName(this->reader->TopicName()),
       readerName(this->reader->Name()),
-      domainId(domainId) {}
+      domainId(domainId),
+      keyMembers(std::make_unique<KeyMemberFilter>(*Type())) {}
 
 ActiveTopicProcessor::~ActiveTopicProcessor() = default;
 
@@ -85,6 +79,12 @@ void ActiveTopicProcessor::Operation() {
     } catch (const std::exception& e) {
       LogError(" DynamicDataDissector Error On reader = " + readerName + " - SampleSeq# = " +
                std::to_string(received.info.sequenceNumber) + " - error = " + e.what());
+      // A payload that does not decode as the type is a conversion failure; anything else
+      // failed while the decoded sample was walked.
+      const bool undecodable = dynamic_cast<const cdr::CdrError*>(&e) != nullptr;
+      if (DB()) {
+        DB()->Counters().Dropped(undecodable ? DropReason::CONVERSION_ERROR : DropReason::DISSECTION_ERROR);
+      }
     }
   }
 }
@@ -92,7 +92,7 @@ void ActiveTopicProcessor::Operation() {
 void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& received) {
   const Transport::SampleInfo& info = received.info;
   LogDebug("Processing a UserDataMessage #" + std::to_string(info.sequenceNumber) +
-           " from Writer GUID 0x" + GuidHex(info.writerGuid) + " on Topic " + topicName);
+           " from Writer GUID 0x" + GuidText(info.writerGuid) + " on Topic " + topicName);
   auto sample = std::make_shared<DDSSample>(*this, Settings(),
                                             ActiveSampleMetadata(info, topicName, domainId));
   if (info.validData) {
@@ -104,7 +104,9 @@ void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& receiv
     // Without remembered key values (an instance never seen with data, or a handle Fast DDS
     // left zero) the sample carries its metadata alone.
     if (std::optional<xtypes::DynamicData> keys = reader->KeyValues(info.instanceHandle)) {
-      DynamicDataDissector(*keys, *sample);
+      DDSSample whole(*this, Settings());
+      DynamicDataDissector(*keys, whole);
+      keyMembers->CopyKeyMembers(whole.Output(), sample->Output());
     }
   }
   SampleMetadataDissector::FeedOutputter(*sample, *Config());

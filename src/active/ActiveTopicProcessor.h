@@ -2,7 +2,8 @@
 
 // Dissects everything one reader of the active engine takes and delivers it: driven by the
 // topic wait set, whose worker runs Operation whenever the reader's condition triggers.
-// Disposes and unregisters (no data) are dissected from the instance's remembered key values.
+// Disposes and unregisters (no data) are reported with the key members of the instance's
+// remembered first sample, and nothing else of it.
 //
 // Threads: Operation runs on the topic wait set's workers, one at a time per reader until the
 // take is done; everything a batch needs is local to the call.
@@ -21,6 +22,8 @@ class AsyncWaitSet;
 class TopicReader;
 struct ReceivedSample;
 }
+
+class KeyMemberFilter;
 
 class ActiveTopicProcessor : public DataProcessor,
                              public std::enable_shared_from_this<ActiveTopicProcessor> {
@@ -48,6 +51,7 @@ class ActiveTopicProcessor : public DataProcessor,
   std::string topicName;
   std::string readerName;
   std::optional<std::int64_t> domainId;
+  std::unique_ptr<const KeyMemberFilter> keyMembers;
 };
 
 }  // namespace Quorvel

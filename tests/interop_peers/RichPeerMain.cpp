@@ -3,8 +3,9 @@
 //   rich_peer read <type> <file>    Cyclone's decoding of someone else's payload, as JSON
 //   rich_peer subscribe <domain> <topic> <count> <seconds>
 //                                   KeyedSeq samples as a Cyclone reader receives them
-//   rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl>
-//                                   the fixed samples written on the wire, logged as JSON Lines
+//   rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl> [end-instances]
+//                                   the fixed samples written on the wire, logged as JSON Lines;
+//                                   then one instance disposed and one unregistered per topic
 //   rich_peer listen <domain> <topic prefix> <seconds>
 //                                   the readers that make a publishing peer send
 #include "CycloneDomain.h"
@@ -38,7 +39,7 @@ int Usage() {
     std::cerr << "usage: rich_peer write <outdir>\n"
                  "       rich_peer read <type> <file.bin>\n"
                  "       rich_peer subscribe <domain> <topic> <count> <seconds>\n"
-                 "       rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl>\n"
+                 "       rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl> [end-instances]\n"
                  "       rich_peer listen <domain> <topic prefix> <seconds>\n";
     return 2;
 }
@@ -59,10 +60,11 @@ int main(int argc, char** argv) {
             return SubscribeKeyedSeq(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoull(args[3]),
                                      std::stoi(args[4]));
         }
-        if (args.size() == 6 && args[0] == "publish" && (args[2] == "xcdr1" || args[2] == "xcdr2")) {
+        const bool endInstances = args.size() == 7 && args[6] == "end-instances";
+        if ((args.size() == 6 || endInstances) && args[0] == "publish" && (args[2] == "xcdr1" || args[2] == "xcdr2")) {
             return PublishRich(static_cast<uint32_t>(std::stoul(args[1])),
                                args[2] == "xcdr1" ? Representation::Xcdr1 : Representation::Xcdr2, args[3],
-                               std::stoi(args[4]), args[5]);
+                               std::stoi(args[4]), args[5], endInstances);
         }
         if (args.size() == 4 && args[0] == "listen") {
             return ListenRich(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoi(args[3]));

@@ -27,10 +27,13 @@ std::string TopicName(const std::string& prefix, const RichType& type, Represent
            (representation == Representation::Xcdr1 ? "_xcdr1" : "_xcdr2");
 }
 
-// Late joiners still get every sample, and the writer keeps them until acknowledged.
-QosPtr RecordingQos(Representation representation) {
+// Late joiners still get every sample, and the writer keeps them until acknowledged. With
+// `keepUnregistered` an unregister stays an unregister (Cyclone's writers dispose what they
+// unregister by default).
+QosPtr RecordingQos(Representation representation, bool keepUnregistered) {
     QosPtr qos = EndpointQos(representation);
     dds_qset_durability(qos.get(), DDS_DURABILITY_TRANSIENT_LOCAL);
+    if (keepUnregistered) dds_qset_writer_data_lifecycle(qos.get(), false);
     return qos;
 }
 
@@ -42,8 +45,9 @@ struct Endpoint {
 };
 
 std::vector<Endpoint> CreateEndpoints(dds_entity_t participant, const std::string& prefix,
-                                      Representation representation, bool writers) {
-    const QosPtr qos = RecordingQos(representation);
+                                      Representation representation, bool writers,
+                                      bool keepUnregistered = false) {
+    const QosPtr qos = RecordingQos(representation, keepUnregistered);
     std::vector<Endpoint> endpoints;
     for (const RichType& type : RichTypes()) {
         if (!Published(type, representation)) continue;
@@ -58,6 +62,34 @@ std::vector<Endpoint> CreateEndpoints(dds_entity_t participant, const std::strin
         endpoints.push_back(std::move(endpoint));
     }
     return endpoints;
+}
+
+nlohmann::ordered_json LogLine(const Endpoint& writer, const NamedSample& named) {
+    return {{"topic", writer.topicName},
+            {"type", writer.type->descriptor.m_typename},
+            {"sample", named.name},
+            {"value", writer.type->toJson(named.sample.Get())}};
+}
+
+void EndInstances(const Endpoint& writer, std::ostream& out) {
+    const std::vector<NamedSample> samples = writer.type->makeSamples();
+    if (samples.size() < 2) return;
+    struct Ending {
+        const char* action;
+        dds_return_t (*end)(dds_entity_t, const void*);
+        const NamedSample& named;
+    };
+    for (const Ending& ending : {Ending{"dispose", &dds_dispose, samples[0]},
+                                 Ending{"unregister", &dds_unregister_instance, samples[1]}}) {
+        const dds_return_t result = ending.end(writer.entity->Get(), ending.named.sample.Get());
+        if (result < 0) {
+            throw std::runtime_error(std::string(ending.action) + " " + writer.topicName + ": " +
+                                     dds_strretcode(result));
+        }
+        nlohmann::ordered_json line = LogLine(writer, ending.named);
+        line["action"] = ending.action;
+        out << line.dump() << "\n";
+    }
 }
 
 bool WaitForReaders(const std::vector<Endpoint>& writers, std::chrono::seconds limit) {
@@ -76,9 +108,9 @@ bool WaitForReaders(const std::vector<Endpoint>& writers, std::chrono::seconds l
 }  // namespace
 
 int PublishRich(std::uint32_t domainId, Representation representation, const std::string& topicPrefix,
-                int rounds, const std::filesystem::path& log) {
+                int rounds, const std::filesystem::path& log, bool endInstances) {
     const CycloneEntity participant(dds_create_participant(domainId, nullptr, nullptr), "dds_create_participant");
-    const std::vector<Endpoint> writers = CreateEndpoints(participant.Get(), topicPrefix, representation, true);
+    const std::vector<Endpoint> writers = CreateEndpoints(participant.Get(), topicPrefix, representation, true, endInstances);
     if (!WaitForReaders(writers, 20s)) {
         std::cerr << "rich_peer: no reader matched every topic\n";
         return 1;
@@ -94,13 +126,12 @@ int PublishRich(std::uint32_t domainId, Representation representation, const std
                 if (written < 0) {
                     throw std::runtime_error("dds_write " + writer.topicName + ": " + dds_strretcode(written));
                 }
-                const nlohmann::ordered_json line{{"topic", writer.topicName},
-                                                  {"type", writer.type->descriptor.m_typename},
-                                                  {"sample", named.name},
-                                                  {"value", writer.type->toJson(named.sample.Get())}};
-                out << line.dump() << "\n";
+                out << LogLine(writer, named).dump() << "\n";
             }
         }
+    }
+    if (endInstances) {
+        for (const Endpoint& writer : writers) EndInstances(writer, out);
     }
     out.flush();
     int status = 0;
