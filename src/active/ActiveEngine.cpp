@@ -7,10 +7,14 @@
 #include "dissection/FlatteningOptions.h"
 #include "dissection/TypeProcessor.h"
 #include "engine/core/EngineConfig.h"
+#include "injection/InjectionInput.h"
+#include "injection/MessageInjector.h"
 #include "middleware/transport/AsyncWaitSet.h"
 #include "middleware/transport/Participant.h"
 #include "middleware/transport/TopicReader.h"
 #include "middleware/transport/TopicWriter.h"
+
+#include <nlohmann/json.hpp>
 
 #include <limits>
 #include <stdexcept>
@@ -176,6 +180,41 @@ void ActiveEngine::Run() {
     record->reader->Enable();
     LogInfo("Starting to monitor Topic " + record->topicName);
   }
+}
+
+void ActiveEngine::InjectMessage(const std::string& writerName, const std::string& json, bool,
+                                 bool reportUnusedFields) {
+  InjectDocument(writerName, injection::ParseInjectionJson(json), reportUnusedFields);
+}
+
+void ActiveEngine::InjectMessage(const std::string& writerName,
+                                 const std::map<std::string, std::string>& fields, bool,
+                                 bool reportUnusedFields) {
+  InjectDocument(writerName, injection::MapToInjectionJson(fields), reportUnusedFields);
+}
+
+void ActiveEngine::InjectDocument(const std::string& writerName, const nlohmann::ordered_json& input,
+                                  bool reportUnusedFields) {
+  const std::shared_ptr<const DomainInfo> domain = DDSConfig().GetDomainInfo();
+  std::shared_ptr<Transport::TopicWriter> writer = Registry().GetWriterByWriterName(writerName);
+  const WriterInfo* info = nullptr;
+  if (domain) {
+    const auto found = domain->writers.find(writerName);
+    if (found != domain->writers.end()) info = &found->second;
+  }
+  if (!writer || !info) {
+    throw std::runtime_error("No DataWriter with Name = " + writerName +
+                             " was not found. Make sure that the XML participant definition file " +
+                             domain->sourceFile + " is properly define");
+  }
+  const std::string& typeName = info->typeName;
+  std::shared_ptr<TypeProcessor> processor = Registry().GetTypeProcessorByTypeName(typeName);
+  if (!processor) {
+    throw std::runtime_error("No type with name = " + typeName + " was found for the matching DW - " +
+                             writerName +
+                             ". Make sure the required  XML types are in the engine's TypeFiles folder");
+  }
+  injection::InjectAndWrite(writerName, *writer, *processor, input, reportUnusedFields);
 }
 
 void ActiveEngine::Terminate() {

@@ -12,7 +12,11 @@
 
 #include "engine/core/DDSEngine.h"
 
+#include <nlohmann/json_fwd.hpp>
+
+#include <map>
 #include <memory>
+#include <string>
 
 namespace Quorvel {
 
@@ -31,6 +35,14 @@ class ActiveEngine : public DDSEngine {
   void Run() override;
   void Terminate() override;
 
+  // Publishes one sample through the participant definition's writer `writerName`; the first
+  // boolean has no effect. Throws std::runtime_error with the reason (Veltrane adds its prefix).
+  void InjectMessage(const std::string& writerName, const std::string& json, bool option,
+                     bool reportUnusedFields) override;
+  void InjectMessage(const std::string& writerName,
+                     const std::map<std::string, std::string>& fields, bool option,
+                     bool reportUnusedFields) override;
+
  private:
   void CreateDDSEntities();
   void ExtractDataReadersFromConfig();
@@ -38,6 +50,8 @@ class ActiveEngine : public DDSEngine {
   void InitializeTypeDissectorsByConfig();
   void CreateTopicsDissectorsByConfig();
   void InitializeTopicDissectorsHandlerByConfig();
+  void InjectDocument(const std::string& writerName, const nlohmann::ordered_json& input,
+                      bool reportUnusedFields);
   ActiveEngineDB& Registry() const;
   std::string ParticipantReference() const;
 

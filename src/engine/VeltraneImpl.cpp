@@ -8,6 +8,7 @@
 #include "engine/EngineFactory.h"
 #include "engine/core/OperationModes.h"
 #include "engine/UnavailableEngine.h"
+#include "injection/InjectionInput.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -295,15 +296,34 @@ std::shared_ptr<DDSEngine> VeltraneImpl::InjectionEngine() const {
   return current;
 }
 
+namespace {
+
+// Input that does not convert reaches the caller with its own message; every other failure of
+// the engine's injection behind one prefix.
+template <typename Operation>
+void Injecting(Operation&& operation) {
+  try {
+    operation();
+  } catch (const injection::InjectionInputError& e) {
+    ThrowLogged(e.what());
+  } catch (const std::exception& e) {
+    ThrowLogged(std::string("Veltrane::InjectMessage error : ") + e.what());
+  }
+}
+
+}  // namespace
+
 void VeltraneImpl::InjectMessage(const std::string& writerName, const std::string& json,
                                  bool option, bool reportUnusedFields) {
-  InjectionEngine()->InjectMessage(writerName, json, option, reportUnusedFields);
+  std::shared_ptr<DDSEngine> engine = InjectionEngine();
+  Injecting([&] { engine->InjectMessage(writerName, json, option, reportUnusedFields); });
 }
 
 void VeltraneImpl::InjectMessage(const std::string& writerName,
                                  const std::map<std::string, std::string>& fields, bool option,
                                  bool reportUnusedFields) {
-  InjectionEngine()->InjectMessage(writerName, fields, option, reportUnusedFields);
+  std::shared_ptr<DDSEngine> engine = InjectionEngine();
+  Injecting([&] { engine->InjectMessage(writerName, fields, option, reportUnusedFields); });
 }
 
 }  // namespace Quorvel

@@ -1,0 +1,421 @@
+#include "injection/DynamicDataInjector.h"
+
+#include "common/Log.h"
+#include "dissection/CommonHelperFunctions.h"
+#include "dissection/JsonMapConversion.h"
+#include "injection/InjectionValueParsers.h"
+#include "middleware/xtypes/DynamicType.h"
+
+#include <nlohmann/json.hpp>
+
+#include <limits>
+#include <stdexcept>
+
+namespace Quorvel {
+
+namespace {
+
+using nlohmann::ordered_json;
+using xtypes::TypeKind;
+
+// Kinds that the column list gives no column (bitsets and anything unknown).
+bool HasColumns(TypeKind kind) {
+  return xtypes::IsPrimitiveKind(kind) || xtypes::IsStringKind(kind) ||
+         xtypes::IsCollectionKind(kind) || xtypes::IsAggregationKind(kind) ||
+         kind == TypeKind::ENUMERATION || kind == TypeKind::BITMASK;
+}
+
+bool IsNodeKind(TypeKind kind) {
+  return xtypes::IsAggregationKind(kind) || xtypes::IsCollectionKind(kind);
+}
+
+bool IsOneValueColumn(const Column& column) {
+  return !column.nestedNames.empty() && column.nestedNames.back() == "[]";
+}
+
+const ordered_json* FindMember(const ordered_json* object, const std::string& key) {
+  if (object == nullptr || !object->is_object()) return nullptr;
+  const auto found = object->find(key);
+  return found == object->end() ? nullptr : &*found;
+}
+
+void LogMissing(const std::string& name) {
+  VELTRANE_LOG(DEBUG, "no value provided for field: " + name + " . Assigning default/null value");
+}
+
+[[noreturn]] void WrongShape(const char* expected, const std::string& name, const ordered_json& input) {
+  throw std::runtime_error(std::string("Expected ") + expected + " for field '" + name +
+                           "' .Received : " + input.dump());
+}
+
+// A JSON integer or boolean stored straight into an integral or boolean member, when the
+// value fits the member exactly (the text path gives the same value then). Anything else
+// (floating point, out of the member's range, texts) takes the text path and its checks.
+template <typename T>
+bool StoreIfFits(xtypes::DynamicDataRef data, std::uint32_t index, const ordered_json& value) {
+  if (value.is_number_unsigned()) {
+    const std::uint64_t v = value.get<std::uint64_t>();
+    if (v > static_cast<std::uint64_t>(std::numeric_limits<T>::max())) return false;
+    data.value<T>(index, static_cast<T>(v));
+    return true;
+  }
+  if (value.is_number_integer()) {
+    const std::int64_t v = value.get<std::int64_t>();
+    if constexpr (std::is_unsigned_v<T>) {
+      if (v < 0 || static_cast<std::uint64_t>(v) > std::numeric_limits<T>::max()) return false;
+    } else {
+      if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) return false;
+    }
+    data.value<T>(index, static_cast<T>(v));
+    return true;
+  }
+  return false;
+}
+
+bool StoreDirectly(xtypes::DynamicDataRef data, std::uint32_t index, TypeKind kind,
+                   const ordered_json& value) {
+  switch (kind) {
+    case TypeKind::BOOLEAN:
+      if (!value.is_boolean()) return false;
+      data.value<bool>(index, value.get<bool>());
+      return true;
+    case TypeKind::BYTE: return StoreIfFits<std::uint8_t>(data, index, value);
+    case TypeKind::INT8: return StoreIfFits<std::int8_t>(data, index, value);
+    case TypeKind::INT16: return StoreIfFits<std::int16_t>(data, index, value);
+    case TypeKind::UINT16: return StoreIfFits<std::uint16_t>(data, index, value);
+    case TypeKind::INT32: return StoreIfFits<std::int32_t>(data, index, value);
+    case TypeKind::UINT32: return StoreIfFits<std::uint32_t>(data, index, value);
+    case TypeKind::INT64: return StoreIfFits<std::int64_t>(data, index, value);
+    case TypeKind::UINT64: return StoreIfFits<std::uint64_t>(data, index, value);
+    case TypeKind::FLOAT64:
+      if (!value.is_number_float()) return false;
+      data.value<double>(index, value.get<double>());
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+DynamicDataInjector::DynamicDataInjector(xtypes::DynamicDataRef sample, const ordered_json& input,
+                                         const ColumnList& columns, bool reportUnusedFields)
+    : columns(columns), reportUnusedFields(reportUnusedFields) {
+  const ordered_json* sampleData = FindMember(&input, "SampleData");
+  switch (sample.type_kind()) {
+    case TypeKind::STRUCTURE:
+    case TypeKind::UNION:
+      if (!columns.empty()) InjectDynamicData(sample, *columns.front(), sampleData, "SampleData");
+      break;
+    case TypeKind::STRING: LogWarning("TOP LEVEL STRING_TYPE N/A"); break;
+    case TypeKind::WSTRING: LogWarning("TOP LEVEL WSTRING_TYPE N/A"); break;
+    case TypeKind::ENUMERATION: LogWarning("TOP LEVEL ENUMERATION_TYPE N/A"); break;
+    case TypeKind::ALIAS: LogWarning("TOP LEVEL ALIAS_TYPE N/A"); break;
+    default: LogWarning("TOP LEVEL PRIMITIVE_TYPE N/A"); break;
+  }
+  if (reportUnusedFields) ReportUnusedFields(input);
+}
+
+const Column* DynamicDataInjector::Current() const {
+  return headerIter < columns.size() ? columns[headerIter].get() : nullptr;
+}
+
+void DynamicDataInjector::InjectDynamicData(xtypes::DynamicDataRef data, const Column& node,
+                                            const ordered_json* input, const std::string& name) {
+  if (input != nullptr) Consumed(name);
+  switch (data.type_kind()) {
+    case TypeKind::STRUCTURE: return InjectStructure(data, node, input, name);
+    case TypeKind::UNION: return InjectUnion(data, node, input, name);
+    case TypeKind::SEQUENCE:
+    case TypeKind::ARRAY: return InjectCollection(data, node, input, name);
+    default: return;
+  }
+}
+
+void DynamicDataInjector::InjectStructure(xtypes::DynamicDataRef data, const Column& node,
+                                          const ordered_json* input, const std::string& name) {
+  if (input != nullptr && !input->is_object()) WrongShape("a JSON object", name, *input);
+  // Base types were flattened as further structure nodes on the same path.
+  for (const Column* c = Current(); c && c->isNode && c->depth == node.depth &&
+                                    c->typeKind == TypeKind::STRUCTURE;
+       c = Current())
+    ++headerIter;
+
+  const std::vector<xtypes::Member>& members = data.type().Resolve().all_members();
+  for (std::uint32_t i = 1; i <= members.size(); ++i) {
+    const TypeKind kind = members[i - 1].type->Resolve().kind();
+    if (!HasColumns(kind)) continue;
+    const Column* column = Current();
+    if (!column) break;
+    const std::string memberName = name + "." + column->memberName;
+    const ordered_json* value = FindMember(input, column->memberName);
+    // An optional member the input leaves out stays absent.
+    if (column->isOptional && value == nullptr) {
+      LogMissing(memberName);
+      SkipMember();
+      continue;
+    }
+    InjectMember(data, i, kind, value, memberName);
+  }
+}
+
+void DynamicDataInjector::InjectUnion(xtypes::DynamicDataRef data, const Column& node,
+                                      const ordered_json* input, const std::string& name) {
+  if (input != nullptr && !input->is_object()) WrongShape("a JSON object", name, *input);
+  const Column* discriminatorColumn = Current();
+  if (!discriminatorColumn) return;
+  const std::string discriminatorName = name + ".discriminator";
+  const ordered_json* discriminatorValue = FindMember(input, "discriminator");
+  if (discriminatorValue == nullptr) {
+    LogMissing(discriminatorName);
+    SkipCollectionRemainder(node.depth);
+    return;
+  }
+  const std::string text = CommonHelperFunctions::JsonValueToString(*discriminatorValue, discriminatorName);
+  injection::ValidateValue(text, discriminatorName, *discriminatorColumn, discriminatorColumn->typeKind);
+  const std::int64_t discriminator =
+      discriminatorColumn->typeKind == TypeKind::ENUMERATION
+          ? injection::InputToEnumVal(text, discriminatorName, *discriminatorColumn)
+          : injection::InputToValue<std::int64_t>(text, discriminatorName);
+  data.discriminator_value(discriminator);
+  const std::uint32_t selected = data.selected_member_index();
+  if (selected == 0) {
+    throw std::runtime_error("Invalid discriminator value '" + std::to_string(discriminator) +
+                             "' was provided for field " + name);
+  }
+  Consumed(discriminatorName);
+  ++headerIter;
+
+  const std::vector<xtypes::Member>& cases = data.type().Resolve().members();
+  for (std::uint32_t k = 1; k <= cases.size(); ++k) {
+    const TypeKind kind = cases[k - 1].type->Resolve().kind();
+    if (!HasColumns(kind)) continue;
+    const Column* column = Current();
+    if (!column) break;
+    if (k != selected) {
+      SkipMember();
+      continue;
+    }
+    std::string memberName = name + "." + column->memberName;
+    const ordered_json* value = FindMember(input, column->memberName);
+    if (value == nullptr && input != nullptr) {
+      // The flat map names a case with several labels by its selector ('u.{_d=2/3}b'), and
+      // MapToJson nests it by that name's pointer.
+      const std::string selectorName = column->unionSelector + column->memberName;
+      const ordered_json::json_pointer pointer(CommonHelperFunctions::ConvertStringToJsonPointer(selectorName));
+      if (input->contains(pointer)) {
+        value = &input->at(pointer);
+        memberName = name + "." + selectorName;
+      }
+    }
+    InjectMember(data, k, kind, value, memberName);
+  }
+}
+
+void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Column& node,
+                                           const ordered_json* input, const std::string& name) {
+  const xtypes::DynamicType& type = data.type().Resolve();
+  const bool isSequence = type.kind() == TypeKind::SEQUENCE;
+  if (!isSequence && type.dimension_count() > 2) {
+    throw std::runtime_error(
+        "Cannot process a 3 dimentional array (only 2d is supported). Field -  '" + name);
+  }
+  const Column* first = Current();
+  if (!first || first->depth <= node.depth || input == nullptr) {
+    SkipCollectionRemainder(node.depth);
+    return;
+  }
+  if (!isSequence && IsOneValueColumn(*first)) return InjectOneValueArray(data, *first, *input, name);
+  if (!input->is_array()) WrongShape("a JSON array", name, *input);
+
+  // A two-dimensional array comes row-major and flat from the JSON output, and as rows from
+  // a flat map ('m[1][2]').
+  const ordered_json* elements = input;
+  ordered_json rows;
+  const bool asRows = type.dimension_count() == 2 && !input->empty() && input->front().is_array();
+  if (asRows) {
+    rows = ordered_json::array();
+    for (const ordered_json& row : *input) {
+      if (!row.is_array()) WrongShape("a JSON array", name, row);
+      for (const ordered_json& element : row) rows.push_back(element);
+    }
+    elements = &rows;
+  }
+  const std::size_t count = elements->size();
+  if (isSequence) {
+    if (type.bound() != xtypes::kUnbounded && count > type.bound()) {
+      throw std::runtime_error(
+          "User provided a higher seuqence relative to the sequence maximum size. FieldName " +
+          name + " .User provided sequence index: " + std::to_string(type.bound()) +
+          " .Sequence max size: " + std::to_string(type.bound()));
+    }
+    data.set_length(static_cast<std::uint32_t>(count));
+  } else if (count > type.total_element_count()) {
+    throw std::runtime_error("User provided more elements than the array size. FieldName " + name +
+                             " .Array size: " + std::to_string(type.total_element_count()));
+  }
+
+  const auto elementName = [&](std::size_t k) {
+    if (!asRows) return name + "[" + std::to_string(k) + "]";
+    const std::uint32_t columnsPerRow = type.dimension(1);
+    return name + "[" + std::to_string(k / columnsPerRow) + "][" + std::to_string(k % columnsPerRow) + "]";
+  };
+  const TypeKind elementKind = type.content_type()->Resolve().kind();
+  const bool nodeElements = IsNodeKind(elementKind);
+  const std::size_t elementStart = headerIter;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (isSequence) headerIter = elementStart;
+    const Column* column = Current();
+    if (!column) break;
+    const ordered_json& element = (*elements)[k];
+    const auto index = static_cast<std::uint32_t>(k + 1);
+    if (nodeElements) {
+      ++headerIter;
+      InjectDynamicData(data.loan_value(index), *column, element.is_null() ? nullptr : &element,
+                        elementName(k));
+      continue;
+    }
+    if (element.is_null()) throw std::runtime_error("Value of field '" + elementName(k) + " cannot be null");
+    // Elements are the bulk of big samples: their names are made only when they are needed.
+    if (!reportUnusedFields && StoreDirectly(data, index, column->typeKind, element)) {
+      ++headerIter;
+      continue;
+    }
+    const std::string fieldName = elementName(k);
+    const std::string text = CommonHelperFunctions::JsonValueToString(element, fieldName);
+    injection::ValidateValue(text, fieldName, *column, column->typeKind);
+    InjectSimpleMember(data, index, *column, column->typeKind, text, fieldName);
+    Consumed(fieldName);
+    ++headerIter;
+  }
+  SkipCollectionRemainder(node.depth);
+}
+
+void DynamicDataInjector::InjectOneValueArray(xtypes::DynamicDataRef data, const Column& column,
+                                              const ordered_json& input, const std::string& name) {
+  const std::string text = CommonHelperFunctions::JsonValueToString(input, name);
+  const std::uint32_t count = data.member_count();
+  if (text.size() > count) {
+    throw std::runtime_error("Provided string value '" + text + "' on field '" + name +
+                             " is longer than its maximum '" + std::to_string(count));
+  }
+  const bool chars = column.typeKind == TypeKind::CHAR8;
+  for (std::uint32_t k = 1; k <= text.size(); ++k) {
+    if (chars)
+      data.value<char>(k, text[k - 1]);
+    else
+      data.value<std::uint8_t>(k, static_cast<std::uint8_t>(text[k - 1]));
+  }
+  Consumed(name);
+  ++headerIter;
+}
+
+void DynamicDataInjector::InjectMember(xtypes::DynamicDataRef data, std::uint32_t index,
+                                       TypeKind kind, const ordered_json* value,
+                                       const std::string& name) {
+  const Column& column = *Current();
+  if (IsNodeKind(kind)) {
+    // A structure the input leaves out still has its leaves named (and logged) one by one;
+    // a union or collection without input keeps its default as a whole.
+    if (value == nullptr && kind != TypeKind::STRUCTURE) {
+      LogMissing(name);
+      SkipMember();
+      return;
+    }
+    ++headerIter;
+    InjectDynamicData(data.loan_value(index), column, value, name);
+    return;
+  }
+  if (value == nullptr) {
+    LogMissing(name);
+    SkipMember();
+    return;
+  }
+  if (!reportUnusedFields && StoreDirectly(data, index, column.typeKind, *value)) {
+    ++headerIter;
+    return;
+  }
+  const std::string text = CommonHelperFunctions::JsonValueToString(*value, name);
+  injection::ValidateValue(text, name, column, column.typeKind);
+  InjectSimpleMember(data, index, column, column.typeKind, text, name);
+  Consumed(name);
+  ++headerIter;
+}
+
+void DynamicDataInjector::InjectSimpleMember(xtypes::DynamicDataRef data, std::uint32_t index,
+                                             const Column& column, TypeKind kind,
+                                             const std::string& text, const std::string& fieldName) {
+  using namespace injection;
+  switch (kind) {
+    case TypeKind::BOOLEAN: return data.value<bool>(index, InputToValueBool(text, fieldName));
+    case TypeKind::BYTE: return data.value(index, InputToValue<std::uint8_t>(text, fieldName));
+    case TypeKind::INT8: return data.value(index, InputToValue<std::int8_t>(text, fieldName));
+    case TypeKind::INT16: return data.value(index, InputToValue<std::int16_t>(text, fieldName));
+    case TypeKind::UINT16: return data.value(index, InputToValue<std::uint16_t>(text, fieldName));
+    case TypeKind::INT32: return data.value(index, InputToValue<std::int32_t>(text, fieldName));
+    case TypeKind::UINT32: return data.value(index, InputToValue<std::uint32_t>(text, fieldName));
+    case TypeKind::INT64: return data.value(index, InputToValue<std::int64_t>(text, fieldName));
+    case TypeKind::UINT64:
+    case TypeKind::BITMASK:
+      return data.value(index, InputToValue<std::uint64_t>(text, fieldName));
+    case TypeKind::FLOAT32: return data.value(index, InputToValue<float>(text, fieldName));
+    case TypeKind::FLOAT64: return data.value(index, InputToValue<double>(text, fieldName));
+    case TypeKind::CHAR8: return data.value(index, InputToValue<char>(text, fieldName));
+    case TypeKind::CHAR16: {
+      const std::vector<std::uint16_t> units = WidenText(text);
+      if (units.size() != 1 || text.empty()) {
+        throw std::runtime_error("Out of range value '" + text +
+                                 "'. Can only provide a single charecter as input.");
+      }
+      return data.value<char16_t>(index, static_cast<char16_t>(units.front()));
+    }
+    case TypeKind::ENUMERATION:
+      return data.value<std::int32_t>(index, InputToEnumVal(text, fieldName, column));
+    case TypeKind::STRING:
+      return data.value<std::string>(
+          index, InputToString(text, fieldName, column.DT()->Resolve().bound()));
+    case TypeKind::WSTRING: return InjectWstring(data, column, text, index, fieldName);
+    case TypeKind::FLOAT128: throw std::runtime_error("FLOAT_128_TYPE N/A");
+    default:
+      throw std::runtime_error("dataTypeKind not identified : " + fieldName);
+  }
+}
+
+void DynamicDataInjector::InjectWstring(xtypes::DynamicDataRef data, const Column& column,
+                                        const std::string& text, std::uint32_t index,
+                                        const std::string& fieldName) {
+  const std::vector<std::uint16_t> units = injection::WidenText(text);
+  const std::uint32_t bound = column.DT()->Resolve().bound();
+  if (bound != xtypes::kUnbounded && units.size() > bound) {
+    throw std::runtime_error("Provided string value '" + text + "' on field '" + fieldName +
+                             " is longer than its maximum '" + std::to_string(bound));
+  }
+  data.set_values(index, units);
+}
+
+void DynamicDataInjector::SkipMember() {
+  const Column* start = Current();
+  if (!start) return;
+  ++headerIter;
+  SkipCollectionRemainder(start->depth);
+}
+
+void DynamicDataInjector::SkipCollectionRemainder(std::uint64_t depth) {
+  for (const Column* c = Current(); c && c->depth > depth; c = Current()) ++headerIter;
+}
+
+void DynamicDataInjector::Consumed(const std::string& name) {
+  if (reportUnusedFields) consumed.insert(CommonHelperFunctions::ConvertStringToJsonPointer(name));
+}
+
+void DynamicDataInjector::ReportUnusedFields(const ordered_json& input) const {
+  std::string unused;
+  for (const auto& [pointer, value] : input.flatten().items()) {
+    if (pointer.empty() || consumed.count(pointer) != 0) continue;
+    if (!unused.empty()) unused += " ; ";
+    unused += pointer;
+  }
+  if (!unused.empty())
+    throw std::runtime_error("User provided input includes unused fields: " + unused);
+}
+
+}  // namespace Quorvel

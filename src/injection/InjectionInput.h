@@ -1,0 +1,26 @@
+#pragma once
+
+// The caller's injection input made into the JSON document the injector reads: JSON text as
+// it is, a flat map by MapToJson. Input that does not convert raises InjectionInputError with
+// the message the caller sees, so that the facade can tell it from failures further on.
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <map>
+#include <stdexcept>
+#include <string>
+
+namespace Quorvel::injection {
+
+class InjectionInputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "Erroneous JSON string provided. Error:" + the parser's message.
+nlohmann::ordered_json ParseInjectionJson(const std::string& text);
+
+// "Veltrane::InjectMessage error converting map format: " + the conversion's message.
+nlohmann::ordered_json MapToInjectionJson(const std::map<std::string, std::string>& fields);
+
+}  // namespace Quorvel::injection
