@@ -12,15 +12,19 @@
 namespace Quorvel::Cli {
 namespace {
 
+// A repeatable option takes one value per occurrence, so that it never swallows the
+// positional arguments that follow it.
+CLI::Option* Repeatable(CLI::Option* option) { return option->allow_extra_args(false); }
+
 template <typename Enum>
 CLI::CheckedTransformer Choices(std::map<std::string, Enum> choices) {
   return CLI::CheckedTransformer(std::move(choices), CLI::ignore_case);
 }
 
 void AddXmlOption(CLI::App& command, CommonOptions& common) {
-  command.add_option("-x,--xml", common.xmlPaths,
-                     "DDS XML files or folders to load: type files, QoS profiles, participant "
-                     "definitions (repeatable; default: the working directory)");
+  Repeatable(command.add_option("-x,--xml", common.xmlPaths,
+                                "DDS XML files or folders to load, in order: type files, QoS profiles, "
+                                "participant definitions (repeatable; default: the working directory)"));
 }
 
 void AddLogOptions(CLI::App& command, CommonOptions& common) {
@@ -71,7 +75,7 @@ void AddParticipantOptions(CLI::App& command, CommonOptions& common) {
 }
 
 void AddStreamOptions(CLI::App& command, StreamOptions& stream, bool hasDuration) {
-  command.add_option("-t,--topic", stream.topicGlobs, "write only topics matching this glob (repeatable)");
+  Repeatable(command.add_option("-t,--topic", stream.topicGlobs, "write only topics matching this glob (repeatable)"));
   command.add_option("-n,--count", stream.sampleLimit, "stop after writing this many samples");
   if (hasDuration) {
     command.add_option("--duration", stream.durationSeconds, "stop after this many seconds")
@@ -125,9 +129,9 @@ void AddPublish(CLI::App& app, Invocation& invocation) {
   PublishOptions& publish = invocation.publish;
   CLI::App* command = app.add_subcommand("publish", "publish samples through a data writer of a participant file");
   command->add_option("-w,--writer", publish.writer, "the data writer's name in the participant file")->required();
-  command->add_option("--json", publish.jsonTexts, "one sample as JSON text, {\"SampleData\": {...}} (repeatable)");
+  Repeatable(command->add_option("--json", publish.jsonTexts, "one sample as JSON text, {\"SampleData\": {...}} (repeatable)"));
   command->add_option("--jsonl", publish.jsonLinesPath, "a JSON Lines file of samples, - for standard input");
-  command->add_option("--set", publish.fieldAssignments, "member=value of one sample, e.g. position.lat=51.9 (repeatable)");
+  Repeatable(command->add_option("--set", publish.fieldAssignments, "member=value of one sample, e.g. position.lat=51.9 (repeatable)"));
   command->add_flag("--report-unused", publish.reportUnusedFields, "refuse input members that the type does not have");
   command->add_option("--delay", publish.delaySeconds, "seconds to wait for readers before the first sample")
       ->check(CLI::NonNegativeNumber);

@@ -50,7 +50,8 @@ Record MemberRecord(const std::string& typeName, const Element& element) {
   std::string bound, elementKind, values;
   KindDetails(element, bound, elementKind, values);
   return {{"type", typeName, true, false},
-          {"member", element.longMemberName},
+          // The type's own column has no member name: the table shows the type there.
+          {"member", element.longMemberName.empty() ? typeName : element.longMemberName},
           {"kind", element.engineKindName},
           {"depth", std::to_string(element.depth), false, false},
           {"key", Bool(element.isKey), false},
