@@ -1,6 +1,7 @@
 #include "passive/PassiveRTPSMessageProcessor.h"
 
 #include "common/Log.h"
+#include "engine/core/EngineCounters.h"
 #include "passive/DataBatchSplitter.h"
 #include "passive/DataFragReassembler.h"
 #include "passive/HexText.h"
@@ -61,6 +62,17 @@ void PassiveRTPSMessageProcessor::Init(std::weak_ptr<RTPSMessageQueue> rtpsQueue
   rtpsQueue_ = std::move(rtpsQueue);
 }
 
+void PassiveRTPSMessageProcessor::SetCounters(std::shared_ptr<EngineCounters> counters) {
+  counters_ = std::move(counters);
+  fragments_->SetDropCounter([counters = counters_](DropReason reason, uint64_t count) {
+    if (counters) counters->Dropped(reason, count);
+  });
+}
+
+void PassiveRTPSMessageProcessor::Drop(DropReason reason, uint64_t count) {
+  if (counters_) counters_->Dropped(reason, count);
+}
+
 void PassiveRTPSMessageProcessor::Operation() {
   const auto queue = rtpsQueue_.lock();
   if (!queue) return;
@@ -86,12 +98,17 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
   WireReader reader(*message->payload);
   RTPSMessageHeader header;
   try {
-    if (!header.Init(reader)) return;
+    if (!header.Init(reader)) {
+      Drop(DropReason::NON_RTPS);
+      return;
+    }
   } catch (const WireError& error) {
     LogWarning(std::string("Discarding an RTPS message too short for its header: ") +
                error.what());
+    Drop(DropReason::MALFORMED_INPUT);
     return;
   }
+  if (counters_) counters_->RtpsMessageParsed();
   while (reader.Remaining() > 0) {
     const size_t offset = reader.Offset();
     header.cursor = static_cast<uint16_t>(offset);
@@ -99,9 +116,11 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
       LogWarning("Discarding " + std::to_string(reader.Remaining()) +
                  " trailing bytes of an RTPS message at offset " + std::to_string(offset) +
                  ": too short for a sub-message header");
+      Drop(DropReason::MALFORMED_INPUT);
       return;
     }
     const uint8_t id = reader.PeekU8At(offset);
+    if (counters_) counters_->SubMessageSeen(id);
     const uint8_t flags = reader.PeekU8At(offset + 1);
     const ByteOrder order = (flags & SubMessageFlags::kEndianness) != 0
                                 ? ByteOrder::LITTLE_ENDIAN_ORDER
@@ -119,6 +138,7 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
                  header.GuidPrefixText() + ": sub-message " + Describe(id) + " at offset " +
                  std::to_string(offset) + " claims " + std::to_string(bodyLength) +
                  " bytes, " + std::to_string(available) + " are left");
+      Drop(DropReason::MALFORMED_INPUT);
       return;
     }
     SubMessage subMessage{message, header, reader.Cut(kSubMessageHeaderSize + bodyLength), id,
@@ -130,6 +150,7 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
       LogWarning("Discarding sub-message " + Describe(id) + " at offset " +
                  std::to_string(offset) + " of an RTPS message from GUID prefix " +
                  header.GuidPrefixText() + ": " + error.what());
+      Drop(DropReason::MALFORMED_INPUT);
     }
   }
 }
@@ -225,10 +246,12 @@ void PassiveRTPSMessageProcessor::RouteData(std::shared_ptr<RTPSDataSubMessage> 
       LogWarning("No DataWriter matches the UserData RTPS message #" + std::to_string(sequence) +
                  " from Writer GUID " + sample->header.writerKey.GuidText() +
                  ". Make sure that Discovery messages are properly routed");
+      Drop(DropReason::NO_MATCHING_WRITER);
     }
   } else {
     VELTRANE_LOG(TRACE,
                  "Discarding a non Discovery / UserData DDS message #" + std::to_string(sequence));
+    Drop(DropReason::NOT_DISSECTED);
   }
 }
 
@@ -237,6 +260,7 @@ void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
   const std::string sequence = std::to_string(batch->header.batchSN.value);
   if (!batch->header.writerId.IsUserWriter()) {
     VELTRANE_LOG(TRACE, "Discarding a non UserData RTPS Batch message #" + sequence);
+    Drop(DropReason::NOT_DISSECTED);
     return;
   }
   if (waitForDiscovery_) WaitForEndpointDiscovery();
@@ -249,6 +273,7 @@ void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
                  batch->header.writerId.text +
                  ". Make sure that Discovery messages are properly routed");
     }
+    Drop(DropReason::NO_MATCHING_WRITER, samples);
     return;
   }
   VELTRANE_LOG(TRACE, "Enqueuing a DataBatch RTPS message #" + sequence);

@@ -19,6 +19,11 @@
 #include <cstdint>
 #include <memory>
 
+namespace Quorvel {
+class EngineCounters;
+enum class DropReason : std::uint8_t;
+}
+
 namespace Quorvel::passive {
 
 class DataFragReassembler;
@@ -46,6 +51,10 @@ class PassiveRTPSMessageProcessor {
   // The joining of DATA_FRAG fragments: its limits and drop counter are set through it.
   DataFragReassembler& Fragments() { return *fragments_; }
 
+  // Where messages parsed, sub-messages seen and samples dropped are counted (also for the
+  // DATA_FRAG reassembly); nothing is counted without it.
+  void SetCounters(std::shared_ptr<EngineCounters> counters);
+
   // How long user data of a recording may wait for endpoint discovery to drain.
   void SetDiscoveryWaitLimit(std::chrono::milliseconds limit) { discoveryWaitLimit_ = limit; }
 
@@ -65,6 +74,7 @@ class PassiveRTPSMessageProcessor {
   void HandleDataBatch(SubMessage& subMessage);
   void HandleIgnored(SubMessage& subMessage);
   void WaitForEndpointDiscovery();
+  void Drop(DropReason reason, uint64_t count = 1);
 
   static const std::array<Handler, 256>& DispatchTable();
 
@@ -72,6 +82,7 @@ class PassiveRTPSMessageProcessor {
   std::weak_ptr<RTPSMessageQueue> rtpsQueue_;
   bool waitForDiscovery_ = false;
   std::unique_ptr<DataFragReassembler> fragments_;
+  std::shared_ptr<EngineCounters> counters_;
   std::chrono::milliseconds discoveryWaitLimit_{std::chrono::seconds(10)};
 };
 
