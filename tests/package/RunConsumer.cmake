@@ -1,4 +1,14 @@
 # cmake -DBUILD_DIR=... -DCONSUMER_SOURCE=... -DGENERATOR=... -P RunConsumer.cmake
+# Optional: -DPROGRAM=<executable the consumer builds> (default veltrane_consumer),
+# -DPROGRAM_ARGS=<arguments separated by |>, -DEXPECT=<regex its standard output must match>, -DCHECK_CLI=ON
+# (the installed veltrane tool must run from the prefix).
+if(NOT PROGRAM)
+  set(PROGRAM veltrane_consumer)
+endif()
+string(REPLACE "|" ";" PROGRAM_ARGS "${PROGRAM_ARGS}")
+if(NOT EXPECT)
+  set(EXPECT "Veltrane 4\\.6\\.1\\.5")
+endif()
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -40,9 +50,16 @@ file(COPY ${CONSUMER_SOURCE}/ DESTINATION ${work}/source)
 run(${CMAKE_COMMAND} -S ${work}/source -B ${work}/build -G ${GENERATOR}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${work}/build)
-execute_process(COMMAND ${work}/build/veltrane_consumer WORKING_DIRECTORY ${work}
+if(CHECK_CLI)
+  execute_process(COMMAND ${prefix}/bin/veltrane --version
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0 OR NOT out STREQUAL "veltrane 4.6.1.5\n")
+    message(FATAL_ERROR "installed veltrane failed (${result}):\n${out}\n${err}")
+  endif()
+endif()
+execute_process(COMMAND ${work}/build/${PROGRAM} ${PROGRAM_ARGS} WORKING_DIRECTORY ${work}
   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT result EQUAL 0 OR NOT out MATCHES "Veltrane 4\\.6\\.1\\.5")
+if(NOT result EQUAL 0 OR NOT out MATCHES "${EXPECT}")
   message(FATAL_ERROR "consumer failed (${result}):\n${out}\n${err}")
 endif()
 message(STATUS "consumer says: ${out}")
