@@ -1,6 +1,7 @@
 #include "passive/HexText.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace Quorvel::passive {
 
@@ -13,6 +14,27 @@ std::string HexText(std::span<const uint8_t> bytes) {
     text += kDigits[byte & 0x0F];
   }
   return text;
+}
+
+namespace {
+
+int DigitValue(char digit) {
+  if (digit >= '0' && digit <= '9') return digit - '0';
+  if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+  if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
+  throw std::invalid_argument("Invalid input string");
+}
+
+}  // namespace
+
+std::vector<uint8_t> HexBytes(std::string_view text) {
+  if (text.size() % 2 != 0) throw std::invalid_argument("Invalid input string");
+  std::vector<uint8_t> bytes;
+  bytes.reserve(text.size() / 2);
+  for (size_t i = 0; i < text.size(); i += 2) {
+    bytes.push_back(static_cast<uint8_t>(DigitValue(text[i]) * 16 + DigitValue(text[i + 1])));
+  }
+  return bytes;
 }
 
 std::string HexNumber(uint32_t value, int digits) {

@@ -89,7 +89,16 @@ void PassiveEndpointDiscoveryProcessor::Process(const RTPSDataSubMessage& data) 
   }
   const auto participant =
       Registry().GetParticipantDiscoveryRecordByKey(ParticipantKeyOf(data.WriterGuid()));
-  if (publication) CreatePassiveUserDataProcessor(record, key);
+  if (publication) {
+    try {
+      CreatePassiveUserDataProcessor(record, key);
+    } catch (const std::exception& error) {
+      // A writer whose samples cannot be dissected is ignored, announcement included.
+      LogError(std::string("Exception in PassiveEndpointDiscoveryProcessor: ") + error.what());
+      Drop(DropReason::UNKNOWN_TYPE);
+      return;
+    }
+  }
   DeliverAnnouncement(
       data, [&](DDSSample& sample) { FeedOutputterByRecord(sample, record); }, "DCPS" +
       std::string(publication ? "Publication" : "Subscription"),

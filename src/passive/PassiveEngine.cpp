@@ -3,11 +3,79 @@
 #include "common/Log.h"
 #include "engine/core/EngineConfig.h"
 #include "engine/core/TypeIntrospector.h"
+#include "passive/HexText.h"
+#include "passive/PassiveDataBatchProcessor.h"
+#include "passive/PassiveEndPointDiscoveryRecord.h"
+#include "passive/PassiveEndpointDiscoveryProcessor.h"
 #include "passive/PassiveEngineDB.h"
+#include "passive/PassiveEthernetPacketsProcessor.h"
+#include "passive/PassiveParticipantDiscoveryProcessor.h"
+#include "passive/PassiveRTPSMessageProcessor.h"
+#include "passive/PassiveUserDataProcessor.h"
+#include "passive/QueueRoutingTargets.h"
+#include "passive/RTPSSubMessageKind.h"
+#include "passive/ThreadPoolPost.h"
 
 #include <boost/asio/thread_pool.hpp>
 
+#include <filesystem>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
 namespace Quorvel::passive {
+
+namespace {
+
+constexpr std::chrono::milliseconds kIdlePollInterval{2};
+constexpr std::string_view kSubMessagePrefix = "SUBMESSAGE_";
+
+bool IsRecordingExtension(const std::filesystem::path& path) {
+  const std::string extension = path.extension().string();
+  return extension == ".pcap" || extension == ".pcapng";
+}
+
+void CheckRecordingPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path file(path);
+  if (!std::filesystem::exists(file, error)) throw std::runtime_error(path + " doesn't exist.");
+  if (!std::filesystem::is_regular_file(file, error)) {
+    throw std::runtime_error(path + " is not a file.");
+  }
+  if (!IsRecordingExtension(file)) throw std::runtime_error(path + " is not a pcap file.");
+}
+
+// Statistics name sub-messages without the prefix the log's names carry.
+std::string SubMessageName(uint8_t id) {
+  std::string name = RTPSSubMessageTypeToName(id);
+  if (name.rfind(kSubMessagePrefix, 0) == 0) name.erase(0, kSubMessagePrefix.size());
+  return name;
+}
+
+}  // namespace
+
+// The queues and processors of the running pipeline. The queues' consumers call the
+// processors by reference: both live here until Terminate has joined the pool.
+struct PassiveEngine::Pipeline {
+  using RTPSQueue = MessageQueueManager<RTPSMessage>;
+  using SubMessageQueue = MessageQueueManager<RTPSDataSubMessage>;
+  using BatchQueue = MessageQueueManager<RTPSDataBatchSubMessage>;
+
+  std::unique_ptr<PassiveRTPSMessageProcessor> rtpsProcessor;
+  std::unique_ptr<PassiveDataBatchProcessor> batchProcessor;
+  std::shared_ptr<PassiveParticipantDiscoveryProcessor> participantProcessor;
+  std::shared_ptr<PassiveEndpointDiscoveryProcessor> endpointProcessor;
+  std::shared_ptr<RTPSQueue> rtpsQueue;
+  std::shared_ptr<SubMessageQueue> participantQueue;
+  std::shared_ptr<SubMessageQueue> endpointQueue;
+  std::shared_ptr<BatchQueue> batchQueue;
+
+  // Upstream first: once a queue is idle, nothing new enters the ones after it from there.
+  bool IsIdle() const {
+    return rtpsQueue->IsIdle() && batchQueue->IsIdle() && participantQueue->IsIdle() &&
+           endpointQueue->IsIdle();
+  }
+};
 
 PassiveEngine::PassiveEngine(std::shared_ptr<EngineConfig> config) : DDSEngine(std::move(config)) {
   LogDebug("PassiveEngine");
@@ -16,11 +84,8 @@ PassiveEngine::PassiveEngine(std::shared_ptr<EngineConfig> config) : DDSEngine(s
 PassiveEngine::~PassiveEngine() {
   LogDebug("~PassiveEngine");
   // Terminate normally ran; a failed Init leaves pools that must not outlive the engine.
-  for (const auto& pool : {deliveryPool, mainPool}) {
-    if (!pool) continue;
-    pool->stop();
-    pool->join();
-  }
+  StopCaptureStages();
+  JoinPools();
 }
 
 void PassiveEngine::Init() {
@@ -30,29 +95,191 @@ void PassiveEngine::Init() {
   deliveryPool = config->operationMode == EngineOperationMode::RECORD_DISSECTION
                      ? std::make_shared<boost::asio::thread_pool>(1)
                      : mainPool;
-  passiveDB = std::make_shared<PassiveEngineDB>(
-      mainPool, config, [this](std::shared_ptr<DissectedSample> sample, DataProcessor* processor) {
-        HandleDissectedSample(std::move(sample), processor);
-      });
+  const DissectedSampleCallback deliver = [this](std::shared_ptr<DissectedSample> sample,
+                                                 DataProcessor* processor) {
+    DeliverSample(std::move(sample), processor);
+  };
+  passiveDB = std::make_shared<PassiveEngineDB>(mainPool, config, deliver);
   db = passiveDB;
+
+  auto built = std::make_unique<Pipeline>();
+  Pipeline& p = *built;
+  p.participantProcessor =
+      std::make_shared<PassiveParticipantDiscoveryProcessor>(deliver, config, passiveDB);
+  p.endpointProcessor =
+      std::make_shared<PassiveEndpointDiscoveryProcessor>(mainPool, deliver, config, passiveDB);
+  p.batchProcessor = std::make_unique<PassiveDataBatchProcessor>(config, passiveDB);
+  p.participantQueue = std::make_shared<Pipeline::SubMessageQueue>(
+      mainPool, [&processor = *p.participantProcessor] { processor.Operation(); });
+  p.endpointQueue = std::make_shared<Pipeline::SubMessageQueue>(
+      mainPool, [&processor = *p.endpointProcessor] { processor.Operation(); });
+  p.batchQueue = std::make_shared<Pipeline::BatchQueue>(
+      mainPool, [&processor = *p.batchProcessor] { processor.Operation(); });
+
+  const std::weak_ptr<PassiveEngineDB> registry = passiveDB;
+  auto targets = std::make_shared<QueueRoutingTargets>(
+      p.participantQueue, p.endpointQueue, p.batchQueue,
+      [registry](const WriterKey& writer) -> std::shared_ptr<QueueRoutingTargets::UserDataQueue> {
+        const auto locked = registry.lock();
+        const auto processor = locked ? locked->GetPassiveUserDataProcessor(writer) : nullptr;
+        return processor ? processor->SharedQueue() : nullptr;
+      });
+  p.rtpsProcessor =
+      std::make_unique<PassiveRTPSMessageProcessor>(config->operationMode, std::move(targets));
+  p.rtpsQueue = std::make_shared<Pipeline::RTPSQueue>(
+      mainPool, [&processor = *p.rtpsProcessor] { processor.Operation(); });
+
+  p.rtpsProcessor->Init(p.rtpsQueue);
+  p.rtpsProcessor->SetCounters(Counters());
+  p.participantProcessor->Init(p.participantQueue);
+  p.endpointProcessor->Init(p.endpointQueue);
+  p.batchProcessor->Init(p.batchQueue);
+  pipeline = std::move(built);
 }
 
 void PassiveEngine::RunNICMonitoring() {
   LogDebug("RunNICMonitoring");
-  NotProvided("RunNICMonitoring");
+  if (!pipeline) ThrowLogged("RunNICMonitoring: the engine is not initialized");
+  auto stage = std::make_shared<PassiveEthernetPacketsProcessor>();
+  stage->Init(config->monitoredInterfaceName, pipeline->rtpsQueue, SourceType::NIC, Counters());
+  stage->StartCaptureThread();
+  AddCaptureStage(std::move(stage));
 }
 
-bool PassiveEngine::IsIdle() const { return !passiveDB || passiveDB->IsIdle(); }
+void PassiveEngine::DissectRecordingFile(const std::string& path, bool wait) {
+  LogDebug("DissectRecordingFile");
+  CheckRecordingPath(path);
+  if (!pipeline) throw std::runtime_error("the engine is not initialized");
+  auto stage = std::make_shared<PassiveEthernetPacketsProcessor>();
+  stage->Init(path, pipeline->rtpsQueue, SourceType::PCAP_FILE, Counters());
+  stage->Run(*mainPool);
+  AddCaptureStage(stage);
+  if (!wait) return;
+  // A Terminate meanwhile stops the stage, so IsFinished turns true then too.
+  while (!stage->IsFinished()) std::this_thread::sleep_for(kIdlePollInterval);
+  while (!terminating.load() && !IsIdle()) std::this_thread::sleep_for(kIdlePollInterval);
+}
 
-void PassiveEngine::Terminate() {
-  LogDebug("Terminate");
-  if (passiveDB) passiveDB->Terminate();
+void PassiveEngine::AddWriterDiscoveryData(const std::string& writerGuid,
+                                           const std::string& topicName,
+                                           const std::string& typeName) {
+  AddWriterDiscoveryDataInternal(writerGuid, topicName, typeName);
+}
+
+void PassiveEngine::AddWriterDiscoveryDataInternal(const std::string& writerGuid,
+                                                   const std::string& topicName,
+                                                   const std::string& typeName) {
+  LogDebug("AddWriterDiscoveryDataInternal");
+  if (!pipeline) throw std::runtime_error("the engine is not initialized");
+  std::string_view digits = writerGuid;
+  if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) digits.remove_prefix(2);
+  const std::vector<uint8_t> bytes = HexBytes(digits);
+  if (bytes.size() != 16) throw std::invalid_argument("Invalid input string");
+  PassiveEndPointDiscoveryRecord record;
+  record.guidText = HexText(bytes);
+  record.topicName = topicName;
+  record.typeName = typeName;
+  const WriterKey key = WriterKey::FromGuidBytes(std::span<const uint8_t, 16>(bytes.data(), 16));
+  record.guidWords = key.words;
+  pipeline->endpointProcessor->CreatePassiveUserDataProcessor(record, key);
+}
+
+std::vector<WriterInfo> PassiveEngine::DiscoveredWritersInfo() const {
+  std::vector<WriterInfo> writers;
+  if (!passiveDB) return writers;
+  for (const PassiveEndPointDiscoveryRecord& record : passiveDB->GetEndpointDiscoveryRecords()) {
+    WriterInfo info;
+    info.name = record.endpointName;
+    info.parentName = "Publisher";
+    info.qualifiedName = "Publisher::" + record.endpointName;
+    info.topicName = record.topicName;
+    info.typeName = record.typeName;
+    info.guid = "0x" + record.guidText;
+    writers.push_back(std::move(info));
+  }
+  return writers;
+}
+
+EngineStatistics PassiveEngine::Statistics() const {
+  if (!passiveDB) return {};
+  EngineStatistics statistics = passiveDB->Counters().Snapshot(&SubMessageName);
+  if (pipeline) {
+    statistics.queueDepths["RTPSMessages"] = pipeline->rtpsQueue->Size();
+    statistics.queueDepths["ParticipantDiscovery"] = pipeline->participantQueue->Size();
+    statistics.queueDepths["EndpointDiscovery"] = pipeline->endpointQueue->Size();
+    statistics.queueDepths["DataBatch"] = pipeline->batchQueue->Size();
+  }
+  uint64_t userData = 0;
+  for (const auto& [typeName, size] : passiveDB->UserDataQueueSizes()) userData += size;
+  statistics.queueDepths["UserData"] = userData;
+  return statistics;
+}
+
+bool PassiveEngine::IsIdle() const {
+  if (!pipeline || !passiveDB) return true;
+  return pipeline->IsIdle() && passiveDB->IsIdle() && deliveriesPending.load() == 0;
+}
+
+void PassiveEngine::DeliverSample(std::shared_ptr<DissectedSample> sample,
+                                  DataProcessor* processor) {
+  if (deliveryPool == mainPool) {
+    HandleSafely(sample, processor);
+    return;
+  }
+  deliveriesPending.fetch_add(1);
+  PostToPool(*deliveryPool, [this, sample = std::move(sample), processor] {
+    HandleSafely(sample, processor);
+    deliveriesPending.fetch_sub(1);
+  });
+}
+
+// A listener's exception ends that sample's delivery only: the pipeline goes on.
+void PassiveEngine::HandleSafely(const std::shared_ptr<DissectedSample>& sample,
+                                 DataProcessor* processor) {
+  try {
+    HandleDissectedSample(sample, processor);
+  } catch (const std::exception& error) {
+    LogError(std::string("Exception in PassiveEngine delivering a sample: ") + error.what());
+  }
+}
+
+// The registry's counters, shared with the stages that bump them: they keep the registry alive.
+std::shared_ptr<EngineCounters> PassiveEngine::Counters() const {
+  return std::shared_ptr<EngineCounters>(passiveDB, &passiveDB->Counters());
+}
+
+void PassiveEngine::AddCaptureStage(std::shared_ptr<PassiveEthernetPacketsProcessor> stage) {
+  std::unique_lock lock(captureStagesMutex);
+  captureStages.push_back(std::move(stage));
+}
+
+void PassiveEngine::StopCaptureStages() {
+  std::shared_lock lock(captureStagesMutex);
+  for (const auto& stage : captureStages) stage->Terminate();
+}
+
+void PassiveEngine::JoinPools() {
   for (const auto& pool : {deliveryPool, mainPool}) {
     if (pool) pool->stop();
   }
   for (const auto& pool : {deliveryPool, mainPool}) {
     if (pool) pool->join();
   }
+}
+
+// Capture first, so a recording's loop on the pool leaves at its next frame; then the pools,
+// so no run is left that could reach a processor; then what the runs used.
+void PassiveEngine::Terminate() {
+  LogDebug("Terminate");
+  terminating.store(true);
+  StopCaptureStages();
+  JoinPools();
+  if (passiveDB) passiveDB->Terminate();
+  {
+    std::unique_lock lock(captureStagesMutex);
+    captureStages.clear();
+  }
+  pipeline.reset();
   deliveryPool.reset();
   mainPool.reset();
   LogDebug("Stop");

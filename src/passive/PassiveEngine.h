@@ -1,25 +1,38 @@
 #pragma once
 
-// The engine of the passive modes. Today it serves RECORD_DISSECTION's and TYPE_INTROSPECTION's
-// Init, Run and Terminate and answers IntrospectType; the capture pipeline (queues, RTPS,
-// discovery and user-data processors, capture stages) is built in Init next to the pool and the
-// registry, started by RunNICMonitoring and fed by DissectRecordingFile.
+// The engine of the passive modes (PASSIVE_DYNAMIC_MONITORING, RECORD_DISSECTION, and
+// TYPE_INTROSPECTION's type questions). Init assembles the pipeline: the main pool, the
+// registry, the RTPS / participant-discovery / endpoint-discovery / DATA_BATCH queues with
+// their processors; RunNICMonitoring and DissectRecordingFile add capture stages feeding it.
 //
-// Threads: the facade's caller thread runs Init, Run and Terminate; the main pool runs the
-// pipeline's work. In RECORD_DISSECTION a second pool of one thread delivers samples, so a
-// recording reaches the listener one sample at a time in delivery order.
+// Threads: the facade's caller thread runs Init, Run, DissectRecordingFile and Terminate; a
+// live interface has its own capture thread; the main pool runs recordings' capture loops and
+// every processor run. In RECORD_DISSECTION a second pool of one thread delivers samples, so a
+// recording reaches the listener one sample at a time in delivery order. The capture list has
+// its own reader-writer lock; everything else is built in Init and released in Terminate,
+// after the pools are joined, so no run outlives what it uses.
 
 #include "engine/core/DDSEngine.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
+#include <shared_mutex>
+#include <string>
+#include <vector>
 
 namespace boost::asio {
 class thread_pool;
 }
 
+namespace Quorvel {
+class EngineCounters;
+}
+
 namespace Quorvel::passive {
 
 class PassiveEngineDB;
+class PassiveEthernetPacketsProcessor;
 
 class PassiveEngine : public DDSEngine {
  public:
@@ -29,19 +42,46 @@ class PassiveEngine : public DDSEngine {
   void Init() override;
   // The facade runs it in PASSIVE_DYNAMIC_MONITORING only.
   void Run() override { RunNICMonitoring(); }
+  // Starts live capture on the configured interface, on a thread of its own.
   void RunNICMonitoring();
   void Terminate() override;
-  // True when the pipeline has nothing left to do.
+  // True when every queue is empty, no run is executing and no sample waits for delivery.
+  // Capture stages still reading are not considered.
   bool IsIdle() const;
 
   TypeInfo IntrospectType(const std::string& typeName) override;
+  // With `wait`, returns once the file has been read to its end and every sample of it has
+  // been delivered or dropped.
+  void DissectRecordingFile(const std::string& path, bool wait) override;
+  void AddWriterDiscoveryData(const std::string& writerGuid, const std::string& topicName,
+                              const std::string& typeName) override;
+  void AddWriterDiscoveryDataInternal(const std::string& writerGuid, const std::string& topicName,
+                                      const std::string& typeName);
+  std::vector<WriterInfo> DiscoveredWritersInfo() const override;
+  EngineStatistics Statistics() const override;
 
   const std::shared_ptr<PassiveEngineDB>& Registry() const { return passiveDB; }
 
  private:
+  struct Pipeline;
+
+  // The registry's delivery callback: straight to HandleDissectedSample, or through the
+  // one-thread delivery pool of a recording.
+  void DeliverSample(std::shared_ptr<DissectedSample> sample, DataProcessor* processor);
+  void HandleSafely(const std::shared_ptr<DissectedSample>& sample, DataProcessor* processor);
+  std::shared_ptr<EngineCounters> Counters() const;
+  void AddCaptureStage(std::shared_ptr<PassiveEthernetPacketsProcessor> stage);
+  void StopCaptureStages();
+  void JoinPools();
+
   std::shared_ptr<boost::asio::thread_pool> mainPool;
   std::shared_ptr<boost::asio::thread_pool> deliveryPool;
   std::shared_ptr<PassiveEngineDB> passiveDB;
+  std::unique_ptr<Pipeline> pipeline;
+  mutable std::shared_mutex captureStagesMutex;
+  std::vector<std::shared_ptr<PassiveEthernetPacketsProcessor>> captureStages;
+  std::atomic<uint64_t> deliveriesPending{0};
+  std::atomic<bool> terminating{false};
 };
 
 }  // namespace Quorvel::passive
