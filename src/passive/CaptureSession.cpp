@@ -2,6 +2,8 @@
 
 #include "common/Log.h"
 #include "engine/core/EngineCounters.h"
+#include "passive/PcapngCapture.h"
+#include "passive/WireError.h"
 
 #include <pcap/pcap.h>
 #include <poll.h>
@@ -14,7 +16,25 @@ constexpr int kLiveWaitMilliseconds = 1;
 
 void PcapCloser::operator()(pcap* handle) const { pcap_close(handle); }
 
+CaptureSession::CaptureSession(std::unique_ptr<PcapngCapture> pcapng, std::string source,
+                               std::shared_ptr<MessageQueueManager<RTPSMessage>> queue,
+                               std::shared_ptr<EngineCounters> counters)
+    : decoder(LinkType::ETHERNET), pcapng(std::move(pcapng)), live(false),
+      source(std::move(source)), queue(std::move(queue)), counters(std::move(counters)) {}
+
+CaptureSession::~CaptureSession() = default;
+
 void CaptureSession::CaptureLoop() {
+  if (pcapng) {
+    ReadPcapng();
+  } else {
+    ReadPcap();
+  }
+  finished.store(true);
+  LogTrace("Exiting Operation");
+}
+
+void CaptureSession::ReadPcap() {
   while (running.load()) {
     pcap_pkthdr* record = nullptr;
     const u_char* frame = nullptr;
@@ -35,16 +55,41 @@ void CaptureSession::CaptureLoop() {
     header.ts = record->ts;
     header.caplen = record->caplen;
     header.len = record->len;
-    header.arrival_time = std::chrono::system_clock::now();
-    framesRead.fetch_add(1, std::memory_order_relaxed);
-    if (counters) counters->FrameRead();
-    if (auto message = decoder.Decode(header, {frame, record->caplen})) {
-      messagesEnqueued.fetch_add(1, std::memory_order_relaxed);
-      queue->Enqueue(std::move(message));
-    }
+    Deliver(header, {frame, record->caplen}, &decoder);
   }
-  finished.store(true);
-  LogTrace("Exiting Operation");
+}
+
+void CaptureSession::ReadPcapng() {
+  while (running.load()) {
+    std::optional<PcapngCapture::Frame> frame;
+    try {
+      frame = pcapng->Next();
+    } catch (const WireError& error) {
+      LogError(std::string("Error reading the packets ") + error.what());
+      break;
+    }
+    if (!frame) {
+      LogInfo("EOF was reached reading from an offline capture " + source);
+      break;
+    }
+    Deliver(frame->header, frame->bytes, frame->decoder);
+  }
+}
+
+void CaptureSession::Deliver(PacketHeader& header, std::span<const uint8_t> frame,
+                             PacketDecoder* frameDecoder) {
+  header.arrival_time = std::chrono::system_clock::now();
+  framesRead.fetch_add(1, std::memory_order_relaxed);
+  if (counters) counters->FrameRead();
+  if (frameDecoder == nullptr) {
+    LogDebug("Discarding a frame of a link type the engine cannot read");
+    if (counters) counters->Dropped(DropReason::NON_RTPS);
+    return;
+  }
+  if (auto message = frameDecoder->Decode(header, frame)) {
+    messagesEnqueued.fetch_add(1, std::memory_order_relaxed);
+    queue->Enqueue(std::move(message));
+  }
 }
 
 // Linux TPACKET_V3 read timeouts only expire once a packet has arrived, so the handle is

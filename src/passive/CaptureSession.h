@@ -21,6 +21,8 @@ class EngineCounters;
 
 namespace Quorvel::passive {
 
+class PcapngCapture;
+
 struct PcapCloser {
   void operator()(pcap* handle) const;
 };
@@ -34,11 +36,18 @@ struct CaptureSession {
       : handle(std::move(handle)), decoder(linkType, {}, counters), live(live),
         source(std::move(source)), queue(std::move(queue)), counters(std::move(counters)) {}
 
+  // A pcapng recording: each packet is decoded by the decoder of its interface.
+  CaptureSession(std::unique_ptr<PcapngCapture> pcapng, std::string source,
+                 std::shared_ptr<MessageQueueManager<RTPSMessage>> queue,
+                 std::shared_ptr<EngineCounters> counters = nullptr);
+  ~CaptureSession();
+
   // Reads frames until the source ends, a read fails or `running` is cleared.
   void CaptureLoop();
 
   PcapHandle handle;
   PacketDecoder decoder;
+  std::unique_ptr<PcapngCapture> pcapng;  // instead of `handle` and `decoder` for pcapng
   const bool live;
   const std::string source;
   std::shared_ptr<MessageQueueManager<RTPSMessage>> queue;
@@ -49,6 +58,10 @@ struct CaptureSession {
   std::atomic<uint64_t> messagesEnqueued{0};
 
  private:
+  void ReadPcap();
+  void ReadPcapng();
+  // Counts the frame and hands it to `decoder` (null: a link type nobody can read).
+  void Deliver(PacketHeader& header, std::span<const uint8_t> frame, PacketDecoder* decoder);
   // Live only: waits up to a millisecond for the capture descriptor to become readable.
   void WaitForTraffic();
 };

@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "passive/CaptureSession.h"
+#include "passive/PcapngCapture.h"
 #include "passive/ThreadPoolPost.h"
 
 #include <pcap/pcap.h>
@@ -103,11 +104,20 @@ void PassiveEthernetPacketsProcessor::Init(const std::string& sourceName,
   if (sourceType != SourceType::NIC && sourceType != SourceType::PCAP_FILE) return;
   const bool live = sourceType == SourceType::NIC;
   sourceName_ = live ? sourceName : (std::filesystem::current_path() / sourceName).string();
-  LinkType linkType = LinkType::ETHERNET;
-  PcapHandle handle = live ? OpenInterface(sourceName_, linkType)
-                           : OpenRecording(sourceName_, linkType);
-  auto session = std::make_shared<CaptureSession>(std::move(handle), linkType, live, sourceName_,
-                                                  std::move(rtpsQueue), std::move(counters));
+  std::shared_ptr<CaptureSession> session;
+  if (!live && PcapngReader::IsPcapng(sourceName_)) {
+    // Read by our own block reader: libpcap refuses interfaces of different link types.
+    session = std::make_shared<CaptureSession>(
+        std::make_unique<PcapngCapture>(sourceName_, counters), sourceName_, std::move(rtpsQueue),
+        counters);
+    LogInfo("Dissecting " + sourceName_);
+  } else {
+    LinkType linkType = LinkType::ETHERNET;
+    PcapHandle handle = live ? OpenInterface(sourceName_, linkType)
+                             : OpenRecording(sourceName_, linkType);
+    session = std::make_shared<CaptureSession>(std::move(handle), linkType, live, sourceName_,
+                                               std::move(rtpsQueue), std::move(counters));
+  }
   std::lock_guard lock(sessionMutex_);
   session_ = std::move(session);
 }
