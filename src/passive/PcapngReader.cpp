@@ -56,26 +56,34 @@ bool PcapngReader::IsPcapng(const std::string& path) {
 std::optional<PcapngPacket> PcapngReader::Next() {
   uint32_t type = 0;
   while (ReadBlock(type)) {
-    WireReader body(block_, bigEndian_ ? ByteOrder::BIG_ENDIAN_ORDER
-                                       : ByteOrder::LITTLE_ENDIAN_ORDER);
-    switch (type) {
-      case kSectionHeaderBlock:
-        ReadSectionHeader(body);
-        break;
-      case kInterfaceBlock:
-        ReadInterface(body);
-        break;
-      case kEnhancedPacketBlock:
-        return ReadEnhancedPacket(body);
-      case kSimplePacketBlock:
-        return ReadSimplePacket(body);
-      case kObsoletePacketBlock:
-        return ReadObsoletePacket(body);
-      default:
-        break;  // statistics, name resolution, custom blocks: nothing for the capture
+    try {
+      if (auto packet = ReadBody(type)) return packet;
+    } catch (const WireError& error) {
+      throw WireError("pcapng block at file offset " + std::to_string(blockOffset_) + ": " +
+                      error.what());
     }
   }
   return std::nullopt;
+}
+
+std::optional<PcapngPacket> PcapngReader::ReadBody(uint32_t type) {
+  WireReader body(block_, bigEndian_ ? ByteOrder::BIG_ENDIAN_ORDER : ByteOrder::LITTLE_ENDIAN_ORDER);
+  switch (type) {
+    case kSectionHeaderBlock:
+      ReadSectionHeader(body);
+      return std::nullopt;
+    case kInterfaceBlock:
+      ReadInterface(body);
+      return std::nullopt;
+    case kEnhancedPacketBlock:
+      return ReadEnhancedPacket(body);
+    case kSimplePacketBlock:
+      return ReadSimplePacket(body);
+    case kObsoletePacketBlock:
+      return ReadObsoletePacket(body);
+    default:
+      return std::nullopt;  // statistics, name resolution, custom blocks: nothing to capture
+  }
 }
 
 // Leaves the block's body (without type, lengths) in block_, byte order already settled.
@@ -169,9 +177,8 @@ void PcapngReader::ReadInterface(WireReader& body) {
 
 const PcapngInterface& PcapngReader::Interface(uint32_t interfaceId) const {
   if (interfaceId >= interfaces_.size()) {
-    throw WireError("pcapng packet block at file offset " + std::to_string(blockOffset_) +
-                    " names interface " + std::to_string(interfaceId) + ", the section has " +
-                    std::to_string(interfaces_.size()));
+    throw WireError("the packet names interface " + std::to_string(interfaceId) +
+                    ", the section has " + std::to_string(interfaces_.size()));
   }
   return interfaces_[interfaceId];
 }

@@ -52,6 +52,8 @@ class PcapngReader {
  private:
   // Reads one whole block into block_; false at a clean end of file.
   bool ReadBlock(uint32_t& type);
+  // The packet of a packet block; nothing for other blocks.
+  std::optional<PcapngPacket> ReadBody(uint32_t type);
   void ReadSectionHeader(WireReader& body);
   void ReadInterface(WireReader& body);
   PcapngPacket ReadEnhancedPacket(WireReader& body);
