@@ -269,6 +269,8 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
     const ordered_json& element = (*elements)[k];
     const auto index = static_cast<std::uint32_t>(k + 1);
     if (nodeElements) {
+      // A flat map has no entry for an empty element: MapToJson leaves null in its place.
+      if (element.is_null()) Consumed(elementName(k));
       ++headerIter;
       InjectDynamicData(data.loan_value(index), *column, element.is_null() ? nullptr : &element,
                         elementName(k));
@@ -409,7 +411,8 @@ void DynamicDataInjector::Consumed(const std::string& name) {
 
 void DynamicDataInjector::ReportUnusedFields(const ordered_json& input) const {
   std::string unused;
-  for (const auto& [pointer, value] : input.flatten().items()) {
+  const ordered_json leaves = input.flatten();
+  for (const auto& [pointer, value] : leaves.items()) {
     if (pointer.empty() || consumed.count(pointer) != 0) continue;
     if (!unused.empty()) unused += " ; ";
     unused += pointer;

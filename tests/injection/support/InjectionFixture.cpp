@@ -1,0 +1,44 @@
+#include "injection/support/InjectionFixture.h"
+
+#include "dissection/DDSSample.h"
+#include "dissection/DynamicDataDissector.h"
+#include "injection/DynamicDataInjector.h"
+#include "injection/InjectionInput.h"
+
+#include <nlohmann/json.hpp>
+
+namespace Quorvel::test {
+
+xtypes::DynamicData InjectJson(const TypeProcessor& processor, const std::string& json,
+                               bool reportUnusedFields) {
+  xtypes::DynamicData sample(processor.Type());
+  DynamicDataInjector(sample, injection::ParseInjectionJson(json), processor.Columns(),
+                      reportUnusedFields);
+  return sample;
+}
+
+xtypes::DynamicData InjectMap(const TypeProcessor& processor, const FlatMap& fields,
+                              bool reportUnusedFields) {
+  xtypes::DynamicData sample(processor.Type());
+  DynamicDataInjector(sample, injection::MapToInjectionJson(fields), processor.Columns(),
+                      reportUnusedFields);
+  return sample;
+}
+
+Texts Dissect(const TypeProcessor& processor, const xtypes::DynamicDataRef& data,
+              const Formats& formats) {
+  const OutputSettings settings{
+      DissectionBitMap(DissectionBitMap::kJson | DissectionBitMap::kFlatMap), formats.boolean,
+      formats.enumeration, FieldsOrdering::TYPE_BASED_ORDERING};
+  DDSSample sample(processor, settings);
+  DynamicDataDissector(data, sample);
+  Texts texts{std::string(), sample.Output().MapPrint()};
+  try {
+    texts.json = sample.Output().ToJson();
+  } catch (const nlohmann::ordered_json::type_error&) {
+    // Strings that are not UTF-8 (raw octets, chars above 0x7F) have no JSON text.
+  }
+  return texts;
+}
+
+}  // namespace Quorvel::test

@@ -1,0 +1,44 @@
+#pragma once
+
+// Shared by the injection tests: a processor for a type, injection of JSON text or a flat map
+// into a fresh sample, and dissection of a sample back into its JSON text and flat map under
+// chosen output formats.
+
+#include "dissection/OutputSettings.h"
+#include "dissection/TypeProcessor.h"
+#include "middleware/xtypes/DynamicData.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace Quorvel::test {
+
+using FlatMap = std::map<std::string, std::string>;
+
+struct Formats {
+  BooleanFormat boolean = BooleanFormat::NUMERIC;
+  EnumOutputFormat enumeration = EnumOutputFormat::VALUE;
+  CharArrayFormat charArray = CharArrayFormat::BYTE;
+  ByteArrayFormat byteArray = ByteArrayFormat::ELEMENT;
+
+  FlatteningOptions Flattening() const { return FlatteningOptions{charArray, byteArray, nullptr}; }
+};
+
+struct Texts {
+  std::string json;  // empty when the sample has strings that are not UTF-8
+  FlatMap map;
+};
+
+// A fresh sample of the processor's type filled from the input; throws what the injector
+// throws.
+xtypes::DynamicData InjectJson(const TypeProcessor& processor, const std::string& json,
+                               bool reportUnusedFields = false);
+xtypes::DynamicData InjectMap(const TypeProcessor& processor, const FlatMap& fields,
+                              bool reportUnusedFields = false);
+
+// The sample's "SampleData" as the dissection gives it: JSON text and flat map.
+Texts Dissect(const TypeProcessor& processor, const xtypes::DynamicDataRef& data,
+              const Formats& formats);
+
+}  // namespace Quorvel::test
