@@ -161,6 +161,7 @@ TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
   injector.Run();
 
   std::size_t delivered = 0;
+  std::size_t refused = 0;
   const auto injectAndReceive = [&](const std::string& writer, const auto& input) {
     injector.InjectMessage(writer, input, false, false);
     ++delivered;
@@ -183,20 +184,33 @@ TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
       cdr::from_cdr_buffer(original, std::vector<std::uint8_t>(payload.begin(), payload.end()));
       const test::Texts originalTexts = test::Dissect(processor, original, test::Formats{});
 
-      const auto [firstJson, firstMap] = injectAndReceive(writer, originalTexts.json);
+      // Cyclone's all-zero samples hold unions whose discriminator selects no case, which the
+      // injector refuses by design (see GoldenRoundTrip).
+      try {
+        injector.InjectMessage(writer, originalTexts.json, false, false);
+      } catch (const std::runtime_error& e) {
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("Invalid discriminator value '0'"));
+        ++refused;
+        continue;
+      }
+      ++delivered;
+      ASSERT_TRUE(listener.WaitFor(delivered, 10s));
+      const std::string firstJson = listener.Jsons().back();
+      const FlatMap firstMap = listener.Maps().back();
       EXPECT_EQ(SampleData(firstJson), SampleData(originalTexts.json));
       EXPECT_EQ(SampleDataEntries(firstMap), originalTexts.map);
       // What the monitor delivered, metadata and all, goes back in as it is.
       const auto [fromJson, fromJsonMap] = injectAndReceive(writer, firstJson);
       EXPECT_EQ(SampleData(fromJson), SampleData(firstJson));
+      // A flat map has no entry for an empty sequence: it is compared as a map.
       const auto [fromMap, fromMapMap] = injectAndReceive(writer, firstMap);
-      EXPECT_EQ(SampleData(fromMap), SampleData(firstJson));
       EXPECT_EQ(SampleDataEntries(fromMapMap), SampleDataEntries(firstMap));
     }
   }
   injector.Shutdown();
   monitor.Shutdown();
   EXPECT_GE(delivered, 12u);
+  EXPECT_LE(refused, 2u);
 }
 
 std::string PublicError(const std::function<void()>& call) {

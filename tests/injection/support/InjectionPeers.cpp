@@ -12,7 +12,7 @@ EngineConfiguration Configuration(EngineOperationMode mode, const char* particip
   configuration.ddsConfigurationFilesPath = {
       std::string(VELTRANE_TEST_DATA_DIR) + "/types/rich/RichTypes.xml",
       std::string(VELTRANE_SOURCE_DIR) + "/tests/injection/data/injection.xml"};
-  configuration.domainParticipantName = participant;
+  configuration.domainParticipantName = std::string("InjectionParticipants::") + participant;
   configuration.domainId = domainId;
   configuration.jsonOutput = true;
   configuration.mapOutput = true;
