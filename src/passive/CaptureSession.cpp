@@ -30,6 +30,15 @@ void CaptureSession::CaptureLoop() {
   } else {
     ReadPcap();
   }
+  if (!live) {
+    // Fragments still waiting for their missing pieces are lost with the recording's end.
+    const std::string why = "the recording ended before all its fragments arrived";
+    if (pcapng) {
+      pcapng->DropIncompleteFragments(why);
+    } else {
+      decoder.DropIncompleteFragments(why);
+    }
+  }
   finished.store(true);
   LogTrace("Exiting Operation");
 }

@@ -80,6 +80,10 @@ std::shared_ptr<IPCompleteMessage> IPFragmentsHandler::GetCompleteIPMessage() {
   return std::move(completed_);
 }
 
+void IPFragmentsHandler::DropIncomplete(const std::string& why) {
+  while (!pending_.empty()) Free(pending_.begin(), why);
+}
+
 void IPFragmentsHandler::Restart() {
   pending_.clear();
   pendingBytes_ = 0;

@@ -43,6 +43,9 @@ class IPFragmentsHandler {
   std::shared_ptr<IPCompleteMessage> GetCompleteIPMessage();
   // Frees everything pending.
   void Restart();
+  // Gives up on every incomplete datagram, each with its warning and drop count: a recording
+  // that ended cannot complete them any more.
+  void DropIncomplete(const std::string& why);
 
   size_t PendingDatagrams() const { return pending_.size(); }
   size_t PendingBytes() const { return pendingBytes_; }

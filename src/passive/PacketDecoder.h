@@ -31,6 +31,7 @@ class PacketDecoder {
 
   // Frees pending fragments.
   void Restart() { fragments_.Restart(); }
+  void DropIncompleteFragments(const std::string& why) { fragments_.DropIncomplete(why); }
   const IPFragmentsHandler& Fragments() const { return fragments_; }
 
  private:

@@ -36,4 +36,10 @@ void PcapngCapture::FollowInterfaces() {
   }
 }
 
+void PcapngCapture::DropIncompleteFragments(const std::string& why) {
+  for (const auto& decoder : decoders_) {
+    if (decoder) decoder->DropIncompleteFragments(why);
+  }
+}
+
 }  // namespace Quorvel::passive

@@ -32,6 +32,8 @@ class PcapngCapture {
 
   // The next packet, or nothing at the end of the file. Throws WireError on a malformed block.
   std::optional<Frame> Next();
+  // At the end of the recording: every interface gives up its incomplete IPv4 datagrams.
+  void DropIncompleteFragments(const std::string& why);
 
  private:
   void FollowInterfaces();
