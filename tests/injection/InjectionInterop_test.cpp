@@ -103,17 +103,22 @@ TEST(InjectionInterop, CycloneReceivesSamplesInjectedAsJsonAndAsMaps) {
   EXPECT_EQ(received, expected);
 }
 
+// A monitoring engine delivering to `listener` and an injecting engine, both running.
+void StartPair(std::int64_t domain, test::CollectingListener& listener, Veltrane& monitor, Veltrane& injector) {
+  monitor.Init(test::MonitorConfiguration(domain));
+  monitor.BindListener(&listener, kUserData);
+  monitor.Run();
+  injector.Init(test::InjectorConfiguration(domain));
+  injector.Run();
+}
+
 TEST(InjectionInterop, EngineToEngineNothingIsLost) {
   constexpr std::uint32_t kSamples = 5000;
   constexpr std::uint32_t kKeys = 4;
   test::CollectingListener listener;
   Veltrane monitor;
-  monitor.Init(test::MonitorConfiguration(197));
-  monitor.BindListener(&listener, kUserData);
-  monitor.Run();
   Veltrane injector;
-  injector.Init(test::InjectorConfiguration(197));
-  injector.Run();
+  StartPair(197, listener, monitor, injector);
   for (std::uint32_t i = 0; i < kSamples; ++i) injector.InjectMessage("KSWriter", KeyedSeqJson(i, i % kKeys, 16), false, false);
   const bool complete = listener.WaitFor(kSamples, 60s);
   std::this_thread::sleep_for(500ms);  // anything extra would show as a duplicate
@@ -153,12 +158,8 @@ TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
 
   test::CollectingListener listener;
   Veltrane monitor;
-  monitor.Init(test::MonitorConfiguration(198));
-  monitor.BindListener(&listener, kUserData);
-  monitor.Run();
   Veltrane injector;
-  injector.Init(test::InjectorConfiguration(198));
-  injector.Run();
+  StartPair(198, listener, monitor, injector);
 
   std::size_t delivered = 0;
   std::size_t refused = 0;
