@@ -8,10 +8,13 @@
 //                                   then one instance disposed and one unregistered per topic
 //   rich_peer listen <domain> <topic prefix> <seconds>
 //                                   the readers that make a publishing peer send
+//   rich_peer publish-keyedseq <domain> <topic> <log.jsonl> <baggage size>...
+//                                   KeyedSeq samples of the given sizes (DATA_FRAG when large)
 #include "CycloneDomain.h"
 #include "GoldenFiles.h"
 #include "CycloneCodec.h"
 #include "GoldenWriter.h"
+#include "KeyedSeqPublisher.h"
 #include "KeyedSeqSubscriber.h"
 #include "RichDecoder.h"
 #include "RichPublisher.h"
@@ -40,7 +43,8 @@ int Usage() {
                  "       rich_peer read <type> <file.bin>\n"
                  "       rich_peer subscribe <domain> <topic> <count> <seconds>\n"
                  "       rich_peer publish <domain> <xcdr1|xcdr2> <topic prefix> <rounds> <log.jsonl> [end-instances]\n"
-                 "       rich_peer listen <domain> <topic prefix> <seconds>\n";
+                 "       rich_peer listen <domain> <topic prefix> <seconds>\n"
+                 "       rich_peer publish-keyedseq <domain> <topic> <log.jsonl> <baggage size>...\n";
     return 2;
 }
 
@@ -65,6 +69,11 @@ int main(int argc, char** argv) {
             return PublishRich(static_cast<uint32_t>(std::stoul(args[1])),
                                args[2] == "xcdr1" ? Representation::Xcdr1 : Representation::Xcdr2, args[3],
                                std::stoi(args[4]), args[5], endInstances);
+        }
+        if (args.size() >= 5 && args[0] == "publish-keyedseq") {
+            std::vector<std::uint32_t> sizes;
+            for (size_t i = 4; i < args.size(); ++i) sizes.push_back(static_cast<std::uint32_t>(std::stoul(args[i])));
+            return PublishKeyedSeq(static_cast<uint32_t>(std::stoul(args[1])), args[2], sizes, args[3]);
         }
         if (args.size() == 4 && args[0] == "listen") {
             return ListenRich(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoi(args[3]));

@@ -12,7 +12,7 @@ namespace Quorvel::InteropPeers {
 
 using namespace eprosima::fastdds::dds;
 
-FastPeer::FastPeer(unsigned domainId, const std::string& topicName) {
+FastPeer::FastPeer(unsigned domainId, const std::string& topicName, std::uint32_t textBound) {
     DomainParticipantQos qos = PARTICIPANT_QOS_DEFAULT;
     qos.name("veltrane_fastdds_peer");
     qos.transport().use_builtin_transports = false;
@@ -21,7 +21,7 @@ FastPeer::FastPeer(unsigned domainId, const std::string& topicName) {
     qos.transport().user_transports.push_back(udp);
     participant_ = DomainParticipantFactory::get_instance()->create_participant(domainId, qos);
     if (participant_ == nullptr) throw std::runtime_error("create_participant failed");
-    type_ = TypeSupport(eprosima::fastrtps::types::DynamicPubSubType(FastSampleType()));
+    type_ = TypeSupport(eprosima::fastrtps::types::DynamicPubSubType(FastSampleType(textBound)));
     if (type_.register_type(participant_) != ReturnCode_t::RETCODE_OK) {
         throw std::runtime_error("register_type failed");
     }

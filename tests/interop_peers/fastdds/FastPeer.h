@@ -3,6 +3,7 @@
 #include <fastdds/dds/domain/DomainParticipant.hpp>
 #include <fastdds/dds/topic/TypeSupport.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,8 @@ namespace Quorvel::InteropPeers {
 // `topicName` created. Deletes its entities and itself when it goes out of scope.
 class FastPeer {
 public:
-    FastPeer(unsigned domainId, const std::string& topicName);
+    // `textBound`: the text bound of the topic's type (FastSampleType).
+    FastPeer(unsigned domainId, const std::string& topicName, std::uint32_t textBound = 16384);
     ~FastPeer();
     FastPeer(const FastPeer&) = delete;
     FastPeer& operator=(const FastPeer&) = delete;

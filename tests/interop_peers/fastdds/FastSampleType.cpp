@@ -14,7 +14,6 @@ namespace {
 
 using namespace eprosima::fastrtps::types;
 
-constexpr std::uint32_t kTextBound = 16384;
 constexpr std::uint32_t kReadings = 4;
 constexpr std::uint32_t kValuesBound = 64;
 
@@ -26,9 +25,9 @@ void Check(ReturnCode_t code, const char* what) {
 
 }  // namespace
 
-DynamicType_ptr FastSampleType() {
+DynamicType_ptr FastSampleType(std::uint32_t textBound) {
     DynamicTypeBuilderFactory* factory = DynamicTypeBuilderFactory::get_instance();
-    DynamicTypeBuilder_ptr text(factory->create_string_builder(kTextBound));
+    DynamicTypeBuilder_ptr text(factory->create_string_builder(textBound));
     DynamicTypeBuilder_ptr readings(factory->create_array_builder(factory->create_int16_type(), {kReadings}));
     DynamicTypeBuilder_ptr values(factory->create_sequence_builder(factory->create_int32_type(), kValuesBound));
     DynamicTypeBuilder_ptr sample(factory->create_struct_builder());
