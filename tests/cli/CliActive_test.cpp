@@ -53,15 +53,6 @@ class PeerRun {
   std::thread thread;
 };
 
-bool WaitForText(const CliProcess& process, const std::string& text, std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (process.ErrSoFar().find(text) != std::string::npos) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return false;
-}
-
 void RequirePeer() {
   if (!std::filesystem::exists(Peer())) GTEST_SKIP() << "harbor_peer not built (Cyclone DDS missing)";
 }
