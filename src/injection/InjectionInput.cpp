@@ -1,12 +1,14 @@
 #include "injection/InjectionInput.h"
 
 #include "dissection/JsonMapConversion.h"
+#include "injection/JsonTextReader.h"
 
 #include <nlohmann/json.hpp>
 
 namespace Quorvel::injection {
 
 nlohmann::ordered_json ParseInjectionJson(const std::string& text) {
+  if (std::optional<nlohmann::ordered_json> document = ReadJsonFast(text)) return std::move(*document);
   try {
     return nlohmann::ordered_json::parse(text);
   } catch (const std::exception& e) {

@@ -1,0 +1,217 @@
+#include "injection/JsonTextReader.h"
+
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+
+namespace Quorvel::injection {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// Beyond this the recursion hands over to nlohmann's parser, which keeps its own stack.
+constexpr int kMaxDepth = 256;
+
+class FastReader {
+ public:
+  explicit FastReader(std::string_view text) : at(text.data()), end(text.data() + text.size()) {}
+
+  bool ReadDocument(ordered_json& out) {
+    if (!ReadValue(out, 0)) return false;
+    SkipSpace();
+    return at == end;
+  }
+
+ private:
+  void SkipSpace() {
+    while (at != end && (*at == ' ' || *at == '\n' || *at == '\r' || *at == '\t')) ++at;
+  }
+
+  bool ReadValue(ordered_json& out, int depth) {
+    SkipSpace();
+    if (at == end) return false;
+    switch (*at) {
+      case '{': return depth < kMaxDepth && ReadObject(out, depth + 1);
+      case '[': return depth < kMaxDepth && ReadArray(out, depth + 1);
+      case '"': {
+        std::string text;
+        if (!ReadString(text)) return false;
+        out = std::move(text);
+        return true;
+      }
+      case 't': return ReadLiteral("true", out, ordered_json(true));
+      case 'f': return ReadLiteral("false", out, ordered_json(false));
+      case 'n': return ReadLiteral("null", out, ordered_json(nullptr));
+      default: return ReadNumber(out);
+    }
+  }
+
+  bool ReadLiteral(std::string_view word, ordered_json& out, ordered_json value) {
+    if (static_cast<std::size_t>(end - at) < word.size() || std::string_view(at, word.size()) != word)
+      return false;
+    at += word.size();
+    out = std::move(value);
+    return true;
+  }
+
+  bool ReadObject(ordered_json& out, int depth) {
+    ++at;  // '{'
+    out = ordered_json::object();
+    SkipSpace();
+    if (at != end && *at == '}') {
+      ++at;
+      return true;
+    }
+    std::string key;
+    while (true) {
+      SkipSpace();
+      if (at == end || *at != '"' || !ReadString(key)) return false;
+      SkipSpace();
+      if (at == end || *at != ':') return false;
+      ++at;
+      // As nlohmann's parser: a repeated key keeps its first place and takes the last value.
+      if (!ReadValue(out[key], depth)) return false;
+      SkipSpace();
+      if (at == end) return false;
+      if (*at == ',') {
+        ++at;
+        continue;
+      }
+      if (*at != '}') return false;
+      ++at;
+      return true;
+    }
+  }
+
+  bool ReadArray(ordered_json& out, int depth) {
+    ++at;  // '['
+    out = ordered_json::array();
+    auto& elements = out.get_ref<ordered_json::array_t&>();
+    SkipSpace();
+    if (at != end && *at == ']') {
+      ++at;
+      return true;
+    }
+    while (true) {
+      elements.emplace_back();
+      if (!ReadValue(elements.back(), depth)) return false;
+      SkipSpace();
+      if (at == end) return false;
+      if (*at == ',') {
+        ++at;
+        continue;
+      }
+      if (*at != ']') return false;
+      ++at;
+      return true;
+    }
+  }
+
+  // ASCII text with the short escapes; anything else is left to nlohmann (UTF-8 checks,
+  // \u escapes and surrogate pairs).
+  bool ReadString(std::string& text) {
+    ++at;  // '"'
+    text.clear();
+    while (at != end) {
+      const auto c = static_cast<unsigned char>(*at);
+      if (c == '"') {
+        ++at;
+        return true;
+      }
+      if (c < 0x20 || c >= 0x80) return false;
+      if (c != '\\') {
+        text.push_back(static_cast<char>(c));
+        ++at;
+        continue;
+      }
+      if (++at == end) return false;
+      switch (*at) {
+        case '"': text.push_back('"'); break;
+        case '\\': text.push_back('\\'); break;
+        case '/': text.push_back('/'); break;
+        case 'b': text.push_back('\b'); break;
+        case 'f': text.push_back('\f'); break;
+        case 'n': text.push_back('\n'); break;
+        case 'r': text.push_back('\r'); break;
+        case 't': text.push_back('\t'); break;
+        default: return false;
+      }
+      ++at;
+    }
+    return false;
+  }
+
+  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+  // The JSON number grammar; integers become unsigned (no sign) or signed (a minus) 64-bit
+  // values, and floating point when they have a fraction, an exponent or do not fit, as
+  // nlohmann's parser decides.
+  bool ReadNumber(ordered_json& out) {
+    const char* start = at;
+    const char* p = at;
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    if (p == end || !IsDigit(*p)) return false;
+    if (*p == '0') {
+      ++p;
+    } else {
+      while (p != end && IsDigit(*p)) ++p;
+    }
+    bool integral = true;
+    if (p != end && *p == '.') {
+      integral = false;
+      ++p;
+      if (p == end || !IsDigit(*p)) return false;
+      while (p != end && IsDigit(*p)) ++p;
+    }
+    if (p != end && (*p == 'e' || *p == 'E')) {
+      integral = false;
+      ++p;
+      if (p != end && (*p == '+' || *p == '-')) ++p;
+      if (p == end || !IsDigit(*p)) return false;
+      while (p != end && IsDigit(*p)) ++p;
+    }
+    at = p;
+    if (integral) {
+      if (negative) {
+        std::int64_t value = 0;
+        const auto [last, error] = std::from_chars(start, p, value);
+        if (error == std::errc() && last == p) {
+          out = value;
+          return true;
+        }
+      } else {
+        std::uint64_t value = 0;
+        const auto [last, error] = std::from_chars(start, p, value);
+        if (error == std::errc() && last == p) {
+          out = value;
+          return true;
+        }
+      }
+    }
+    double value = 0;
+    const auto [last, error] = std::from_chars(start, p, value);
+    // Out of double's range: nlohmann reports it.
+    if (error != std::errc() || last != p || !std::isfinite(value)) return false;
+    out = value;
+    return true;
+  }
+
+  const char* at;
+  const char* end;
+};
+
+}  // namespace
+
+std::optional<ordered_json> ReadJsonFast(std::string_view text) {
+  ordered_json document;
+  FastReader reader(text);
+  if (!reader.ReadDocument(document)) return std::nullopt;
+  return document;
+}
+
+}  // namespace Quorvel::injection

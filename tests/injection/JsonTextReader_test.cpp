@@ -1,0 +1,85 @@
+// The fast JSON reader builds exactly what nlohmann's parser builds (same value kinds, member
+// order, repeated keys) or declines, so that the parser's answer and error stand.
+
+#include "injection/InjectionInput.h"
+#include "injection/JsonTextReader.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+namespace Quorvel {
+namespace {
+
+using nlohmann::ordered_json;
+
+// Equal values of equal kinds all the way down (== alone takes 1 and 1.0 for equal).
+void ExpectSameDocument(const ordered_json& actual, const ordered_json& expected, const std::string& where) {
+  ASSERT_EQ(actual.type(), expected.type()) << where;
+  if (actual.is_object()) {
+    ASSERT_EQ(actual.size(), expected.size()) << where;
+    auto e = expected.begin();
+    for (auto a = actual.begin(); a != actual.end(); ++a, ++e) {
+      ASSERT_EQ(a.key(), e.key()) << where;
+      ExpectSameDocument(a.value(), e.value(), where + "/" + a.key());
+    }
+  } else if (actual.is_array()) {
+    ASSERT_EQ(actual.size(), expected.size()) << where;
+    for (std::size_t i = 0; i < actual.size(); ++i)
+      ExpectSameDocument(actual[i], expected[i], where + "/" + std::to_string(i));
+  } else {
+    EXPECT_EQ(actual.dump(), expected.dump()) << where;
+  }
+}
+
+TEST(JsonTextReader, BuildsWhatTheParserBuilds) {
+  const char* documents[] = {
+      R"({"SampleData":{"seq":1,"keyval":0,"baggage":[0,1,255]}})",
+      " \t\r\n{ \"a\" : [ ] , \"b\" : { } } \n",
+      R"([0, -0, 1, -1, 18446744073709551615, 18446744073709551616, -9223372036854775808,
+          -9223372036854775809, 1.0, -1.5e3, 2E-2, 1e+2, 0.1, 123456789012345678901234567890])",
+      R"({"t": true, "f": false, "n": null, "s": "", "e": "q\"b\\s\/f\bf\fn\nr\rt\t", "del": "\u007f"})",
+      R"({"k": 1, "j": 2, "k": 3})",
+      R"("text")",
+      "42",
+      R"([[[[[[[[[[1]]]]]]]]]])",
+  };
+  for (const char* text : documents) {
+    const ordered_json expected = ordered_json::parse(text);
+    const std::optional<ordered_json> fast = injection::ReadJsonFast(text);
+    if (std::string(text).find("\\u") == std::string::npos) {
+      ASSERT_TRUE(fast.has_value()) << text;
+    }
+    if (fast) ExpectSameDocument(*fast, expected, text);
+    ExpectSameDocument(injection::ParseInjectionJson(text), expected, text);
+  }
+}
+
+TEST(JsonTextReader, LeavesTheRestToTheParser) {
+  const char* declined[] = {
+      "",        "  ",          "{",         "{\"a\" 1}",  "{\"a\":1,}", "[1,]",    "[1 2]",  "01",
+      "1.",      ".5",          "-",         "1e",         "tru",        "nul",     "truex",  "1 2",
+      "\"\x01\"", "\"caf\xc3\xa9\"", "\"\\u00e9\"", "\"\\x\"",   "1e400",    "{\"a\":1}}", "\xef\xbb\xbf{}",
+  };
+  for (const char* text : declined) {
+    EXPECT_FALSE(injection::ReadJsonFast(text).has_value()) << text;
+    // Whatever the parser makes of it stands, document or error.
+    std::string parsed;
+    std::string error;
+    try {
+      parsed = ordered_json::parse(text).dump();
+    } catch (const std::exception& e) {
+      error = std::string("Erroneous JSON string provided. Error:") + e.what();
+    }
+    try {
+      EXPECT_EQ(injection::ParseInjectionJson(text).dump(), parsed) << text;
+      EXPECT_TRUE(error.empty()) << text;
+    } catch (const injection::InjectionInputError& e) {
+      EXPECT_EQ(e.what(), error) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace Quorvel
