@@ -5,6 +5,9 @@
 // one consumer may therefore execute at once on different pool threads; the FIFO hands them
 // elements in arrival order. The mutex guards the FIFO and the counts of runs not yet finished
 // and of runs executing; consumers take their element under it and process it outside.
+// A serialized queue instead posts one run at a time, which consumes until the FIFO is empty:
+// its elements are processed one after another in arrival order, without holding a second
+// pool thread.
 // RunQueuedHere lets a thread that waits for this queue do its work itself, so a wait cannot
 // depend on a pool thread that the waiter occupies; the posted runs then find nothing to pop.
 
@@ -27,22 +30,34 @@ class MessageQueueManager
  public:
   using Consumer = std::function<void()>;
 
-  MessageQueueManager(std::shared_ptr<boost::asio::thread_pool> pool, Consumer consumer)
-      : pool_(std::move(pool)), consumer_(std::move(consumer)) {}
+  MessageQueueManager(std::shared_ptr<boost::asio::thread_pool> pool, Consumer consumer,
+                      bool serialized = false)
+      : pool_(std::move(pool)), consumer_(std::move(consumer)), serialized_(serialized) {}
 
   void Enqueue(std::shared_ptr<const T> element) {
+    bool post = true;
     {
       std::lock_guard lock(mutex_);
       fifo_.push_back(std::move(element));
-      ++runsPending_;
+      if (serialized_ && draining_) {
+        post = false;
+      } else {
+        draining_ = serialized_;
+        ++runsPending_;
+      }
     }
     changed_.notify_all();
+    if (!post) return;
     // The run holds the queue only weakly: a queue released at shutdown ends its runs at once.
-    PostToPool(*pool_, [weak = this->weak_from_this(), consumer = consumer_] {
+    PostToPool(*pool_, [weak = this->weak_from_this()] {
       const auto self = weak.lock();
       if (!self) return;
       const RunGuard guard{*self, true};
-      consumer();
+      if (self->serialized_) {
+        self->Drain();
+      } else {
+        self->consumer_();
+      }
     });
   }
 
@@ -89,6 +104,21 @@ class MessageQueueManager
   }
 
  private:
+  // The one run of a serialized queue: consumes until the FIFO is found empty under the lock,
+  // where the next Enqueue will see that no run drains any more.
+  void Drain() {
+    for (;;) {
+      {
+        std::lock_guard lock(mutex_);
+        if (fifo_.empty()) {
+          draining_ = false;
+          return;
+        }
+      }
+      consumer_();
+    }
+  }
+
   // Counts a run as executing while the consumer runs, and as finished however it leaves.
   struct RunGuard {
     RunGuard(MessageQueueManager& queue, bool posted) : queue(queue), posted(posted) {
@@ -114,6 +144,8 @@ class MessageQueueManager
   std::deque<std::shared_ptr<const T>> fifo_;
   size_t runsPending_ = 0;
   size_t runsExecuting_ = 0;
+  const bool serialized_;
+  bool draining_ = false;
 };
 
 }  // namespace Quorvel::passive

@@ -126,8 +126,12 @@ void PassiveEngine::Init() {
       });
   p.rtpsProcessor =
       std::make_unique<PassiveRTPSMessageProcessor>(config->operationMode, std::move(targets));
+  // A recording's messages are routed in file order, so an announcement is never overtaken by
+  // the samples that follow it in the file, nor acted on before the samples that precede it;
+  // live traffic is parsed on every pool thread.
+  const bool inFileOrder = config->operationMode == EngineOperationMode::RECORD_DISSECTION;
   p.rtpsQueue = std::make_shared<Pipeline::RTPSQueue>(
-      mainPool, [&processor = *p.rtpsProcessor] { processor.Operation(); });
+      mainPool, [&processor = *p.rtpsProcessor] { processor.Operation(); }, inFileOrder);
 
   p.rtpsProcessor->Init(p.rtpsQueue);
   p.rtpsProcessor->SetCounters(Counters());

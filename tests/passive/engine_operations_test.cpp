@@ -10,6 +10,7 @@
 
 #include <quorvel/Veltrane.h>
 
+#include <boost/log/core.hpp>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -42,7 +43,12 @@ struct RecordingFacade {
     veltrane.Init(configuration);
     veltrane.Run();
   }
-  ~RecordingFacade() { veltrane.Shutdown(); }
+  // The facade's log start filters the process-wide log core at its verbosity; later tests of
+  // this executable count debug lines, so the filter goes with the facade.
+  ~RecordingFacade() {
+    veltrane.Shutdown();
+    boost::log::core::get()->reset_filter();
+  }
   Veltrane veltrane;
 };
 
@@ -113,7 +119,8 @@ TEST_P(PoolSize, RecordingWaitReturnsWithEverySampleAccountedFor) {
   EXPECT_EQ(harness.listener.Samples().size(),
             statistics.userSamplesDelivered + statistics.discoverySamplesDelivered);
   EXPECT_FALSE(harness.listener.Overlapped());
-  if (GetParam() <= 2) EXPECT_EQ(statistics.userSamplesDelivered, 199u);
+  // Messages of a recording are routed in file order whatever the pool size.
+  EXPECT_EQ(statistics.userSamplesDelivered, 199u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, PoolSize, ::testing::Values(1, 2, 4, 8));

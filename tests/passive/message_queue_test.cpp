@@ -3,6 +3,7 @@
 
 #include "passive/MessageQueueManager.h"
 
+#include <boost/asio/post.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <numeric>
 #include <set>
 #include <thread>
+#include <vector>
 
 namespace Quorvel::passive {
 namespace {
@@ -97,6 +99,56 @@ TEST(MessageQueue, RunsPostedBeforeTheQueueWentAwayDoNothing) {
   release = true;
   pool->join();
   EXPECT_EQ(consumed.load(), 0);
+}
+
+// A serialized queue hands its elements to one run at a time, in arrival order, while other
+// pool threads stay free; RunQueuedHere does the waiting work on the caller's thread.
+TEST(MessageQueue, SerializedQueueConsumesInOrderOneAtATime) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(4);
+  std::vector<int> order;
+  std::atomic<int> inside{0};
+  std::atomic<bool> overlapped{false};
+  std::weak_ptr<IntQueue> weak;
+  auto queue = std::make_shared<IntQueue>(
+      pool,
+      [&] {
+        if (inside.fetch_add(1) != 0) overlapped = true;
+        if (const auto element = weak.lock()->Pop()) order.push_back(*element);
+        inside.fetch_sub(1);
+      },
+      true);
+  weak = queue;
+  constexpr int kCount = 5000;
+  for (int i = 0; i < kCount; ++i) queue->Enqueue(std::make_shared<const int>(i));
+  ASSERT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(30)));
+  EXPECT_FALSE(overlapped.load());
+  std::vector<int> expected(kCount);
+  std::iota(expected.begin(), expected.end(), 0);
+  EXPECT_EQ(order, expected);
+  pool->join();
+}
+
+TEST(MessageQueue, RunQueuedHereConsumesOnTheCallingThreadWhenThePoolIsBusy) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::atomic<bool> release{false};
+  boost::asio::post(*pool, [&] {
+    while (!release.load()) std::this_thread::yield();
+  });
+  std::vector<int> consumed;
+  std::weak_ptr<IntQueue> weak;
+  auto queue = std::make_shared<IntQueue>(pool, [&] {
+    if (const auto element = weak.lock()->Pop()) consumed.push_back(*element);
+  });
+  weak = queue;
+  for (int i = 0; i < 3; ++i) queue->Enqueue(std::make_shared<const int>(i));
+  EXPECT_TRUE(queue->IsBusy());
+  queue->RunQueuedHere();
+  EXPECT_EQ(consumed, (std::vector<int>{0, 1, 2}));
+  EXPECT_FALSE(queue->IsBusy());
+  EXPECT_FALSE(queue->IsIdle());  // the posted runs have not run yet
+  release = true;
+  EXPECT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
+  pool->join();
 }
 
 }  // namespace

@@ -384,7 +384,7 @@ TEST(RtpsMalformed, UnknownVendorAndUnhandledSubMessagesAreSkipped) {
   good.payload = kCdrLe;
   Bytes subMessages = testing::SubMessage(0x80, 0, Endian::LITTLE, Bytes(24, 0xEE));  // vendor
   Append(subMessages, testing::SubMessage(0x7F, 0, Endian::BIG, Bytes(8, 0xEE)));     // unknown
-  Append(subMessages, testing::SubMessage(0x16, 0, Endian::LITTLE, Bytes(36, 0)));    // DATA_FRAG
+  Append(subMessages, testing::SubMessage(0x06, 0, Endian::LITTLE, Bytes(24, 0)));    // ACKNACK
   Append(subMessages, testing::SubMessage(0x07, 0, Endian::LITTLE, Bytes(28, 0)));    // HEARTBEAT
   Append(subMessages, testing::Data(good));
   testing::RtpsFixture fixture;
@@ -394,7 +394,7 @@ TEST(RtpsMalformed, UnknownVendorAndUnhandledSubMessagesAreSkipped) {
   EXPECT_EQ(fixture.targets->userData.size(), 1u);
   for (const char* line : {"Ignoring RTPS message type = SUBMESSAGE_RTI_CRC (0x80)",
                            "Ignoring RTPS message type =  (0x7f)",
-                           "Ignoring RTPS message type = SUBMESSAGE_RTPS_DATA_FRAG (0x16)",
+                           "Ignoring RTPS message type = SUBMESSAGE_ACKNACK (0x06)",
                            "Ignoring RTPS message type = SUBMESSAGE_HEARTBEAT (0x07)"}) {
     EXPECT_EQ(log.Count(line), 1u) << line;
   }
