@@ -121,7 +121,10 @@ long long SummaryFigure(const std::string& summary, const std::string& label) {
 std::string MissingEngineOperation(const CliResult& result) {
   if (result.status != 1) return {};
   for (const std::string& line : Lines(result.err)) {
-    if (line.find("is not provided") != std::string::npos) return line;
+    if (line.find("is not provided") != std::string::npos ||
+        line.find("is available in this build") != std::string::npos) {
+      return line;
+    }
   }
   return {};
 }

@@ -47,8 +47,9 @@ std::vector<std::string> Lines(const std::string& text);
 // The number in the summary line that starts with `label` (after the indentation); -1 when absent.
 long long SummaryFigure(const std::string& summary, const std::string& label);
 
-// The engine's "... is not provided ..." line when the run failed for an operation that this
-// build of the engine lacks (a mode still being built); empty otherwise.
+// The engine's "... is not provided ..." (an operation) or "no engine for the ... mode is
+// available in this build" line when the run failed for what this build of the engine lacks
+// (a mode still being built); empty otherwise.
 std::string MissingEngineOperation(const CliResult& result);
 
 }  // namespace Quorvel::CliTest
