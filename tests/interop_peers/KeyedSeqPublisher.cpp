@@ -25,7 +25,8 @@ std::string Fnv1a64(const std::uint8_t* bytes, std::size_t length) {
 }
 
 int PublishKeyedSeq(std::uint32_t domainId, const std::string& topicName,
-                    const std::vector<std::uint32_t>& baggageSizes, const std::string& logPath) {
+                    const std::vector<std::uint32_t>& baggageSizes, const std::string& logPath,
+                    int intervalMs) {
     using namespace std::chrono_literals;
     const CycloneEntity participant(dds_create_participant(domainId, nullptr, nullptr), "dds_create_participant");
     const CycloneEntity topic(dds_create_topic(participant.Get(), &KeyedSeq_desc, topicName.c_str(), nullptr, nullptr),
@@ -68,10 +69,10 @@ int PublishKeyedSeq(std::uint32_t domainId, const std::string& topicName,
                                            {"baggage_length", size},
                                            {"baggage_fnv1a", Fnv1a64(baggage.data(), baggage.size())}};
         log << nlohmann::ordered_json{{"topic", topicName}, {"type", "KeyedSeq"}, {"value", value}}.dump() << "\n";
-        std::this_thread::sleep_for(30ms);
+        if (intervalMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
     }
     log.flush();
-    const dds_return_t acked = dds_wait_for_acks(writer.Get(), DDS_SECS(10));
+    const dds_return_t acked = dds_wait_for_acks(writer.Get(), DDS_SECS(30));
     if (acked != DDS_RETCODE_OK) std::cerr << "rich_peer: KeyedSeq samples not acknowledged\n";
     return acked == DDS_RETCODE_OK ? 0 : 1;
 }

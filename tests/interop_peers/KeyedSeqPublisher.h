@@ -11,9 +11,11 @@ namespace Quorvel::InteropPeers {
 // CYCLONEDDS_URI), writes one sample per entry of `baggageSizes` (seq 1, 2, ...; keyval seq % 3;
 // baggage byte i = (seq * 31 + i * 7) mod 256) and logs each as a JSON line
 // {"topic", "type", "value": {"seq", "keyval", "baggage_length", "baggage_fnv1a"}}, the FNV-1a
-// 64-bit hash of the baggage bytes as 16 hexadecimal digits. Returns 0 when all were acknowledged.
+// 64-bit hash of the baggage bytes as 16 hexadecimal digits; `intervalMs` apart. Returns 0 when
+// all were acknowledged.
 int PublishKeyedSeq(std::uint32_t domainId, const std::string& topic,
-                    const std::vector<std::uint32_t>& baggageSizes, const std::string& log);
+                    const std::vector<std::uint32_t>& baggageSizes, const std::string& log,
+                    int intervalMs = 30);
 
 // The FNV-1a 64-bit hash the log uses, as 16 lower-case hexadecimal digits.
 std::string Fnv1a64(const std::uint8_t* bytes, std::size_t length);

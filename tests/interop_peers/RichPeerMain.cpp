@@ -9,7 +9,9 @@
 //   rich_peer listen <domain> <topic prefix> <seconds>
 //                                   the readers that make a publishing peer send
 //   rich_peer publish-keyedseq <domain> <topic> <log.jsonl> <baggage size>...
-//                                   KeyedSeq samples of the given sizes (DATA_FRAG when large)
+//                                   KeyedSeq samples of the given sizes (DATA_FRAG when large);
+//                                   "<count>x<size>" repeats a size, "interval=<ms>" sets the
+//                                   pause between samples (30 ms by default)
 #include "CycloneDomain.h"
 #include "GoldenFiles.h"
 #include "CycloneCodec.h"
@@ -72,8 +74,20 @@ int main(int argc, char** argv) {
         }
         if (args.size() >= 5 && args[0] == "publish-keyedseq") {
             std::vector<std::uint32_t> sizes;
-            for (size_t i = 4; i < args.size(); ++i) sizes.push_back(static_cast<std::uint32_t>(std::stoul(args[i])));
-            return PublishKeyedSeq(static_cast<uint32_t>(std::stoul(args[1])), args[2], sizes, args[3]);
+            int intervalMs = 30;
+            for (size_t i = 4; i < args.size(); ++i) {
+                const std::string& token = args[i];
+                const size_t times = token.find('x');
+                if (token.rfind("interval=", 0) == 0) {
+                    intervalMs = std::stoi(token.substr(9));
+                } else if (times != std::string::npos) {
+                    sizes.insert(sizes.end(), std::stoul(token.substr(0, times)),
+                                 static_cast<std::uint32_t>(std::stoul(token.substr(times + 1))));
+                } else {
+                    sizes.push_back(static_cast<std::uint32_t>(std::stoul(token)));
+                }
+            }
+            return PublishKeyedSeq(static_cast<uint32_t>(std::stoul(args[1])), args[2], sizes, args[3], intervalMs);
         }
         if (args.size() == 4 && args[0] == "listen") {
             return ListenRich(static_cast<uint32_t>(std::stoul(args[1])), args[2], std::stoi(args[3]));
