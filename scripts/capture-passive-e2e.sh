@@ -9,6 +9,7 @@
 #                   has MTU 1500, so every sample arrives as IPv4 fragments
 # Domains 186-189, one per recording. tcpdump captures (dumpcap records nothing on these VMs).
 #   scripts/capture-passive-e2e.sh <build folder> [output folder]
+# With DECODE_ONLY=1 only tshark's decode of the recordings already there is made again.
 set -euo pipefail
 
 BUILD=${1:?usage: $0 <build folder> [output folder]}
@@ -69,8 +70,9 @@ fastdds() {  # fastdds <name> <domain> <count> <text length> [netns]
 }
 
 # The reference: one line per DATA sub-message as tshark decodes it,
-#   frame;writer GUID (prefix and entity id, 32 hex digits);sequence number;topic;type;endpoint GUID
-# the last three for discovery announcements that carry them.
+#   frame;writer GUID (prefix and entity id, 32 hex digits);sequence number;data present (1/0);
+#   topic;type;endpoint GUID
+# the last three where tshark knows them (the endpoint GUID in discovery announcements only).
 decode() {  # decode <file>
   tshark -r "$1" -T pdml | python3 -c '
 import sys, xml.etree.ElementTree as ET
@@ -85,7 +87,7 @@ for packet in ET.parse(sys.stdin).getroot():
             if name == "rtps.guidPrefix.src" and prefix is None:
                 prefix = show.replace(":", "")
             elif name == "rtps.sm.id":
-                current = {"writer": None, "seq": None, "topic": "", "type": "", "guid": ""} if number(show) == 0x15 else None
+                current = {"writer": None, "seq": None, "data": None, "topic": "", "type": "", "guid": ""} if number(show) == 0x15 else None
                 if current is not None:
                     rows.append(current)
             elif current is None:
@@ -94,6 +96,8 @@ for packet in ET.parse(sys.stdin).getroot():
                 current["writer"] = "%08x" % number(show)
             elif name == "rtps.sm.seqNumber" and current["seq"] is None:
                 current["seq"] = show
+            elif name == "rtps.flag.data_present" and current["data"] is None:
+                current["data"] = "1" if show == "1" else "0"
             elif name == "rtps.param.topicName":
                 current["topic"] = show
             elif name == "rtps.param.typeName":
@@ -101,11 +105,15 @@ for packet in ET.parse(sys.stdin).getroot():
             elif name == "rtps.param.endpoint_guid":
                 current["guid"] = show.replace(" ", "").replace(":", "")
         for row in rows:
-            print("%s;%s%s;%s;%s;%s;%s" % (frame, prefix, row["writer"], row["seq"], row["topic"], row["type"], row["guid"]))
+            print("%s;%s%s;%s;%s;%s;%s;%s" % (frame, prefix, row["writer"], row["seq"], row["data"], row["topic"], row["type"], row["guid"]))
 ' > "${1%.pcap}.tshark.txt"
 }
 
 mkdir -p "$OUT"
+if [ "${DECODE_ONLY:-0}" = 1 ]; then
+  for file in "$OUT"/*.pcap; do decode "$file"; done
+  exit 0
+fi
 rich lo rich_lo 186
 rich any rich_any 187
 fastdds fastdds_lo 188 40 60
