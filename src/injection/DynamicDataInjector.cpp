@@ -53,14 +53,14 @@ void LogMissing(const std::string& name) {
 // (floating point, out of the member's range, texts) takes the text path and its checks.
 template <typename T>
 bool StoreIfFits(xtypes::DynamicDataRef data, std::uint32_t index, const ordered_json& value) {
-  if (value.is_number_unsigned()) {
-    const std::uint64_t v = value.get<std::uint64_t>();
-    if (v > static_cast<std::uint64_t>(std::numeric_limits<T>::max())) return false;
-    data.value<T>(index, static_cast<T>(v));
+  // get_ptr is one type check; get<> would go through the library's conversion dispatch.
+  if (const auto* u = value.get_ptr<const ordered_json::number_unsigned_t*>()) {
+    if (*u > static_cast<std::uint64_t>(std::numeric_limits<T>::max())) return false;
+    data.value<T>(index, static_cast<T>(*u));
     return true;
   }
-  if (value.is_number_integer()) {
-    const std::int64_t v = value.get<std::int64_t>();
+  if (const auto* i = value.get_ptr<const ordered_json::number_integer_t*>()) {
+    const std::int64_t v = *i;
     if constexpr (std::is_unsigned_v<T>) {
       if (v < 0 || static_cast<std::uint64_t>(v) > std::numeric_limits<T>::max()) return false;
     } else {
@@ -76,9 +76,11 @@ bool StoreDirectly(xtypes::DynamicDataRef data, std::uint32_t index, TypeKind ki
                    const ordered_json& value) {
   switch (kind) {
     case TypeKind::BOOLEAN:
-      if (!value.is_boolean()) return false;
-      data.value<bool>(index, value.get<bool>());
-      return true;
+      if (const auto* b = value.get_ptr<const ordered_json::boolean_t*>()) {
+        data.value<bool>(index, *b);
+        return true;
+      }
+      return false;
     case TypeKind::BYTE: return StoreIfFits<std::uint8_t>(data, index, value);
     case TypeKind::INT8: return StoreIfFits<std::int8_t>(data, index, value);
     case TypeKind::INT16: return StoreIfFits<std::int16_t>(data, index, value);
@@ -88,9 +90,11 @@ bool StoreDirectly(xtypes::DynamicDataRef data, std::uint32_t index, TypeKind ki
     case TypeKind::INT64: return StoreIfFits<std::int64_t>(data, index, value);
     case TypeKind::UINT64: return StoreIfFits<std::uint64_t>(data, index, value);
     case TypeKind::FLOAT64:
-      if (!value.is_number_float()) return false;
-      data.value<double>(index, value.get<double>());
-      return true;
+      if (const auto* d = value.get_ptr<const ordered_json::number_float_t*>()) {
+        data.value<double>(index, *d);
+        return true;
+      }
+      return false;
     default: return false;
   }
 }
@@ -262,11 +266,12 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
   const TypeKind elementKind = type.content_type()->Resolve().kind();
   const bool nodeElements = IsNodeKind(elementKind);
   const std::size_t elementStart = headerIter;
+  const ordered_json::array_t& elementValues = elements->get_ref<const ordered_json::array_t&>();
   for (std::size_t k = 0; k < count; ++k) {
     if (isSequence) headerIter = elementStart;
     const Column* column = Current();
     if (!column) break;
-    const ordered_json& element = (*elements)[k];
+    const ordered_json& element = elementValues[k];
     const auto index = static_cast<std::uint32_t>(k + 1);
     if (nodeElements) {
       // A flat map has no entry for an empty element: MapToJson leaves null in its place.
