@@ -24,11 +24,11 @@ std::string Recording() { return SourcePath("examples/recordings/harbor.pcap"); 
 std::vector<ErrorCase> UsageErrors() {
   return {
       {"NoSubcommand", {}, 2, "A subcommand is required"},
-      {"UnknownSubcommand", {"replay"}, 2, "replay"},
+      {"UnknownSubcommand", {"replay"}, 2, "A subcommand is required"},
       {"DissectWithoutRecording", {"dissect", "-x", Types()}, 2, "recordings is required"},
       {"UnknownFormat", {"dissect", "-F", "xml", Recording()}, 2, "xml"},
       {"UnknownEnumFormat", {"dissect", "--enums", "ordinal", Recording()}, 2, "ordinal"},
-      {"ZeroThreads", {"dissect", "-j", "0", Recording()}, 2, "-j"},
+      {"ZeroThreads", {"dissect", "-j", "0", Recording()}, 2, "--threads: Value 0 not in range"},
       {"CountNotANumber", {"dissect", "-n", "many", Recording()}, 2, "many"},
       {"DomainOutOfRange", {"monitor-readers", "-d", "300"}, 2, "300"},
       {"NegativeDuration", {"monitor", "--duration", "-1"}, 2, "duration"},
@@ -53,6 +53,8 @@ std::vector<ErrorCase> RuntimeFailures() {
       {"LogFolderUncreatable", {"types", "-x", Types(), "--log-dir", "/proc/veltrane-logs"}, 1, "cannot create the log folder /proc/veltrane-logs"},
   };
 }
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
 
 class CliErrors : public ::testing::TestWithParam<ErrorCase> {};
 

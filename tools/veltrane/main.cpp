@@ -37,8 +37,10 @@ int main(int argc, char** argv) {
   int status = 0;
   const auto invocation = Quorvel::Cli::ParseCommandLine(argc, argv, status);
   if (!invocation) return status;
+  bool logging = false;
   try {
     Quorvel::Cli::ConfigureLogging(invocation->common);
+    logging = true;
     status = Dispatch(*invocation, stop);
   } catch (const Quorvel::Cli::UsageError& error) {
     std::cerr << "veltrane: usage error: " << error.what() << "\nRun with --help for more information.\n";
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
     std::cerr << "veltrane: error: " << error.what() << '\n';
     status = 1;
   }
+  // Only a configured factory is finalized: the log of an unconfigured one would go to stdout.
+  if (!logging) return status;
   try {
     Quorvel::Veltrane::FinalizeFactory();
   } catch (const std::exception& error) {
