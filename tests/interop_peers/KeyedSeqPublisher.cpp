@@ -1,6 +1,7 @@
 #include "KeyedSeqPublisher.h"
 
 #include "CycloneEntity.h"
+#include "KeyedSeqTopic.h"
 #include "keyedseq.h"
 
 #include <nlohmann/json.hpp>
@@ -28,15 +29,8 @@ int PublishKeyedSeq(std::uint32_t domainId, const std::string& topicName,
                     const std::vector<std::uint32_t>& baggageSizes, const std::string& logPath,
                     int intervalMs) {
     using namespace std::chrono_literals;
-    const CycloneEntity participant(dds_create_participant(domainId, nullptr, nullptr), "dds_create_participant");
-    const CycloneEntity topic(dds_create_topic(participant.Get(), &KeyedSeq_desc, topicName.c_str(), nullptr, nullptr),
-                              "dds_create_topic");
-    dds_qos_t* qos = dds_create_qos();
-    dds_qset_reliability(qos, DDS_RELIABILITY_RELIABLE, DDS_SECS(10));
-    dds_qset_history(qos, DDS_HISTORY_KEEP_ALL, 0);
-    dds_qset_durability(qos, DDS_DURABILITY_TRANSIENT_LOCAL);
-    const CycloneEntity writer(dds_create_writer(participant.Get(), topic.Get(), qos, nullptr), "dds_create_writer");
-    dds_delete_qos(qos);
+    const KeyedSeqTopic keyedSeq(domainId, topicName);
+    const CycloneEntity writer(keyedSeq.CreateWriter(), "dds_create_writer");
 
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     dds_publication_matched_status_t matched{};

@@ -1,6 +1,7 @@
 #include "KeyedSeqSubscriber.h"
 
 #include "CycloneEntity.h"
+#include "KeyedSeqTopic.h"
 #include "keyedseq.h"
 
 #include <array>
@@ -10,16 +11,9 @@
 namespace Quorvel::InteropPeers {
 
 int SubscribeKeyedSeq(std::uint32_t domainId, const std::string& topicName, std::uint64_t count, int seconds) {
-    const CycloneEntity participant(dds_create_participant(domainId, nullptr, nullptr), "dds_create_participant");
-    const CycloneEntity topic(dds_create_topic(participant.Get(), &KeyedSeq_desc, topicName.c_str(), nullptr, nullptr),
-                              "dds_create_topic");
-    dds_qos_t* qos = dds_create_qos();
-    dds_qset_reliability(qos, DDS_RELIABILITY_RELIABLE, DDS_SECS(10));
-    dds_qset_history(qos, DDS_HISTORY_KEEP_ALL, 0);
-    // What the writer wrote before this reader matched it still arrives.
-    dds_qset_durability(qos, DDS_DURABILITY_TRANSIENT_LOCAL);
-    const CycloneEntity reader(dds_create_reader(participant.Get(), topic.Get(), qos, nullptr), "dds_create_reader");
-    dds_delete_qos(qos);
+    const KeyedSeqTopic keyedSeq(domainId, topicName);
+    const CycloneEntity& participant = keyedSeq.participant;
+    const CycloneEntity reader(keyedSeq.CreateReader(), "dds_create_reader");
     const CycloneEntity waitset(dds_create_waitset(participant.Get()), "dds_create_waitset");
     const CycloneEntity readCondition(dds_create_readcondition(reader.Get(), DDS_ANY_STATE), "dds_create_readcondition");
     dds_waitset_attach(waitset.Get(), readCondition.Get(), 0);
