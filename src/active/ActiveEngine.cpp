@@ -1,6 +1,8 @@
 #include "active/ActiveEngine.h"
 
 #include "active/ActiveEngineDB.h"
+#include "active/ActivePublicationEventsHandler.h"
+#include "active/ActivePublicationProcessor.h"
 #include "active/ActiveTopicProcessor.h"
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
@@ -11,6 +13,7 @@
 #include "injection/MessageInjector.h"
 #include "middleware/transport/AsyncWaitSet.h"
 #include "middleware/transport/Participant.h"
+#include "middleware/transport/PublicationDiscovery.h"
 #include "middleware/transport/TopicReader.h"
 #include "middleware/transport/TopicWriter.h"
 
@@ -33,7 +36,9 @@ ActiveEngine::ActiveEngine(std::shared_ptr<EngineConfig> config) : DDSEngine(std
 
 ActiveEngine::~ActiveEngine() {
   Terminate();
-  // Entities go before anything their callbacks might reach.
+  // The publication processor shares the participant; entities go before anything their
+  // callbacks might reach.
+  publicationProcessor.reset();
   participant.reset();
 }
 
@@ -66,7 +71,8 @@ void ActiveEngine::Init() {
       break;
     case EngineOperationMode::ACTIVE_DYNAMIC_MONITORING:
       LogDebug("Initializing Engine according to ACTIVE_DYNAMIC_MONITORING Operation Mode");
-      NotProvided("ACTIVE_DYNAMIC_MONITORING");
+      InitializedPublicationListener();
+      break;
     default:
       throw std::runtime_error("ActiveEngine does not serve operation mode " + config->operationModeName);
   }
@@ -166,6 +172,15 @@ void ActiveEngine::InitializeTopicDissectorsHandlerByConfig() {
   }
 }
 
+void ActiveEngine::InitializedPublicationListener() {
+  builtinWaitSet = std::make_shared<Transport::AsyncWaitSet>("BuiltinTopicsWorker", 1);
+  publicationProcessor = std::make_shared<ActivePublicationProcessor>(
+      participant, "Subscriber", topicWaitSet, Registry().SampleCallback(), config,
+      std::static_pointer_cast<ActiveEngineDB>(db));
+  builtinWaitSet->Attach(participant->Publications()->Condition(),
+                         ActivePublicationEventsHandler(publicationProcessor));
+}
+
 void ActiveEngine::Run() {
   if (!participant) throw std::runtime_error("DDSParticipant is nil");
   try {
@@ -175,6 +190,7 @@ void ActiveEngine::Run() {
   }
   if (config->operationMode == EngineOperationMode::MESSAGE_INJECTION) return;
   if (topicWaitSet) topicWaitSet->Start();
+  if (builtinWaitSet) builtinWaitSet->Start();
   if (config->operationMode != EngineOperationMode::ACTIVE_STATIC_MONITORING) return;
   for (const std::shared_ptr<ActiveInputRecord>& record : Registry().ReaderRecords()) {
     record->reader->Enable();
@@ -219,7 +235,9 @@ void ActiveEngine::InjectDocument(const std::string& writerName, const nlohmann:
 
 void ActiveEngine::Terminate() {
   try {
-    // No handler may run on a processor the registry is about to drop.
+    // Discovery first, so that no reader is added while the topic workers stop; no handler
+    // may run on a processor the registry is about to drop.
+    if (builtinWaitSet) builtinWaitSet->Stop();
     if (topicWaitSet) topicWaitSet->Stop();
     if (db) Registry().Terminate();
     LogDebug("ActiveEngine terminated");

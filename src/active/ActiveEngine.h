@@ -8,7 +8,8 @@
 // empties the registry.
 //
 // Threads: the caller's thread for Init, Run and Terminate; the topic wait set's
-// "TopicDissectorWorker" threads dissect and deliver.
+// "TopicDissectorWorker" threads dissect and deliver; in dynamic monitoring the one
+// "BuiltinTopicsWorker" thread handles publication discovery and adds readers while they run.
 
 #include "engine/core/DDSEngine.h"
 
@@ -25,6 +26,7 @@ class AsyncWaitSet;
 class Participant;
 }
 class ActiveEngineDB;
+class ActivePublicationProcessor;
 
 class ActiveEngine : public DDSEngine {
  public:
@@ -50,6 +52,7 @@ class ActiveEngine : public DDSEngine {
   void InitializeTypeDissectorsByConfig();
   void CreateTopicsDissectorsByConfig();
   void InitializeTopicDissectorsHandlerByConfig();
+  void InitializedPublicationListener();
   void InjectDocument(const std::string& writerName, const nlohmann::ordered_json& input,
                       bool reportUnusedFields);
   ActiveEngineDB& Registry() const;
@@ -57,6 +60,8 @@ class ActiveEngine : public DDSEngine {
 
   std::shared_ptr<Transport::Participant> participant;
   std::shared_ptr<Transport::AsyncWaitSet> topicWaitSet;
+  std::shared_ptr<Transport::AsyncWaitSet> builtinWaitSet;
+  std::shared_ptr<ActivePublicationProcessor> publicationProcessor;
 };
 
 }  // namespace Quorvel

@@ -80,7 +80,8 @@ std::size_t FastDdsTopicReader::TakeAll(std::vector<ReceivedSample>& samples) {
       if (infos[i].valid_data) {
         // The loaned sample is ours to empty: Fast DDS fills it anew on its next use.
         sample.payload.swap(data[i].bytes);
-        if (type->Resolve().HasKey() && !keys.Knows(sample.info.instanceHandle)) {
+        if (type->Resolve().HasKey() && sample.info.instanceHandle != kUnknownInstance &&
+            !keys.Knows(sample.info.instanceHandle)) {
           keys.Remember(sample.info.instanceHandle, sample.payload);
         }
       }

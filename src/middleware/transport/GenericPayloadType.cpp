@@ -69,14 +69,20 @@ void GenericPayloadType::deleteData(void* data) {
 bool GenericPayloadType::getKey(void* data, eprosima::fastrtps::rtps::InstanceHandle_t* handle, bool) {
   if (!hasher) return false;
   const SerializedPayload& sample = AsPayload(data);
+  auto* value = static_cast<eprosima::fastrtps::rtps::octet*>(handle->value);
   try {
-    const cdr::KeyHash hash = sample.keyHash ? *sample.keyHash : hasher->Hash(sample.Data(), sample.Size());
-    std::copy(hash.begin(), hash.end(), static_cast<eprosima::fastrtps::rtps::octet*>(handle->value));
-    return true;
+    if (sample.Size() == 0 && !sample.keyHash) {
+      LogDebug("A " + std::string(getName()) + " dispose or unregister without a usable key: unknown instance");
+    } else {
+      const cdr::KeyHash hash = sample.keyHash ? *sample.keyHash : hasher->Hash(sample.Data(), sample.Size());
+      std::copy(hash.begin(), hash.end(), value);
+      return true;
+    }
   } catch (const std::exception& error) {
     LogWarning("Key hash of a " + std::string(getName()) + " sample failed: " + error.what());
-    return false;
   }
+  std::copy(kUnknownInstance.begin(), kUnknownInstance.end(), value);
+  return true;
 }
 
 }  // namespace Quorvel::Transport

@@ -12,6 +12,7 @@
 
 #include <fastdds/dds/topic/TopicDataType.hpp>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,6 +22,13 @@
 namespace Quorvel::Transport {
 
 class KeyHasher;
+
+// The instance of keyed samples whose key cannot be worked out: a dispose or unregister that
+// carries neither a key hash Fast DDS keeps nor a payload (Cyclone's serialized keys longer
+// than 16 bytes), or a payload that does not decode. Fast DDS 2.9 aborts on an assertion when
+// getKey fails, so such samples all go to this one instance instead.
+inline constexpr std::array<std::uint8_t, 16> kUnknownInstance = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+                                                                  0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
 
 // The sample object Fast DDS creates, reads into and writes from.
 struct SerializedPayload {

@@ -46,8 +46,10 @@ public:
 
   // A sample of the reader's type decoded from the first sample seen of the instance: its key
   // members hold the instance's key. Null for an instance never seen with data (or unkeyed
-  // topics). Fast DDS 2.9 hands disposes and unregisters that carry only a serialized key
-  // (Cyclone's, even with an inline key hash) a zero instance handle: those find no key here.
+  // topics). A dispose or unregister that carries only a serialized key (Cyclone's) reaches
+  // Fast DDS 2.9 as follows: a key of up to 16 bytes with its encapsulation header becomes the
+  // handle as it is (found here by decoding it); a longer one is dropped by Fast DDS, and the
+  // sample comes with the handle kUnknownInstance (found nowhere).
   virtual std::optional<xtypes::DynamicData> KeyValues(const InstanceHandle& instance) const = 0;
 
   virtual void Enable() = 0;
