@@ -221,7 +221,7 @@ void ActiveEngine::InjectDocument(const std::string& writerName, const nlohmann:
   if (!writer || !info) {
     throw std::runtime_error("No DataWriter with Name = " + writerName +
                              " was not found. Make sure that the XML participant definition file " +
-                             domain->sourceFile + " is properly define");
+                             (domain ? domain->sourceFile : std::string()) + " is properly define");
   }
   const std::string& typeName = info->typeName;
   std::shared_ptr<TypeProcessor> processor = Registry().GetTypeProcessorByTypeName(typeName);
