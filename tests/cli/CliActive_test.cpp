@@ -1,7 +1,7 @@
 // The active subcommands against Cyclone DDS: the tool reads what ddsperf writes
 // (monitor-readers, monitor), the harbor example's Cyclone peer (examples/peer) reads what the
 // tool publishes (publish), and Ctrl-C ends a run cleanly with its output complete. Each test
-// has a domain of its own: 167 to 169.
+// has a domain of its own: 167 to 170.
 
 #include "support/CliRun.h"
 
@@ -99,6 +99,28 @@ TEST(CliMonitorReaders, SampleLimitAndInterruptBothEndCleanly) {
   EXPECT_EQ(static_cast<long long>(seqs.size()), *seqs.rbegin() - *seqs.begin() + 1) << "samples lost";
   EXPECT_EQ(SummaryFigure(rest.err, "samples written"), static_cast<long long>(Lines(rest.out).size()));
   EXPECT_EQ(SummaryFigure(rest.err, "DDSPerfRDataKS"), static_cast<long long>(seqs.size()));
+}
+
+// The harbor example end to end: the readers of its Monitor participant get every sample that
+// the Cyclone DDS peer publishes, with the peer's values.
+TEST(CliMonitorReaders, ReadsTheHarborPeer) {
+  RequirePeer();
+  CliProcess monitor(Args({"monitor-readers", "-d", "170", "-p", "HarborApps::Monitor", "-F", "kv", "-n", "25",
+                           "--duration", "60"},
+                          HarborXml()));
+  std::this_thread::sleep_for(3s);
+  PeerRun peer({"publish", "170", "5", "100"});
+  peer.Join();
+  const CliResult result = monitor.Wait(60s);
+  VELTRANE_SKIP_IF_ENGINE_LACKS(result);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(SummaryFigure(result.err, "VesselPositions"), 15) << result.err;
+  EXPECT_EQ(SummaryFigure(result.err, "BerthStatus"), 5);
+  EXPECT_EQ(SummaryFigure(result.err, "PortAlarms"), 5);
+  for (const char* line : {"SampleData.name=Marisol\n", "SampleData.detail.text=Gusts of 35 kn expected from 16:00\n",
+                           "SampleData.berth=3\n", "SampleData.minutes_to_departure=116\n"}) {
+    EXPECT_NE(result.out.find(line), std::string::npos) << line;
+  }
 }
 
 TEST(CliPublish, CycloneReceivesJsonJsonLinesAndAssignments) {
