@@ -96,9 +96,15 @@ class FastReader {
       ++at;
       return true;
     }
+    elements.reserve(FlatElementCount());
     while (true) {
-      elements.emplace_back();
-      if (!ReadValue(elements.back(), depth)) return false;
+      SkipSpace();
+      // Numbers, the bulk of large arrays, are built in place.
+      if (at != end && (IsDigit(*at) || *at == '-')) {
+        if (!ReadNumber(elements.emplace_back())) return false;
+      } else if (!ReadValue(elements.emplace_back(), depth)) {
+        return false;
+      }
       SkipSpace();
       if (at == end) return false;
       if (*at == ',') {
@@ -109,6 +115,18 @@ class FastReader {
       ++at;
       return true;
     }
+  }
+
+  // The element count of an array of numbers and literals ahead (commas up to its ']'), so
+  // that the array is sized once; a guess of 16 when anything nested or quoted comes first.
+  std::size_t FlatElementCount() const {
+    std::size_t commas = 0;
+    for (const char* p = at; p != end; ++p) {
+      if (*p == ',') ++commas;
+      else if (*p == ']') return commas + 1;
+      else if (*p == '[' || *p == '{' || *p == '"') break;
+    }
+    return 16;
   }
 
   // ASCII text with the short escapes; anything else is left to nlohmann (UTF-8 checks,
@@ -181,7 +199,7 @@ class FastReader {
         std::int64_t value = 0;
         const auto [last, error] = std::from_chars(start, p, value);
         if (error == std::errc() && last == p) {
-          out = value;
+          out = ordered_json(static_cast<ordered_json::number_integer_t>(value));
           return true;
         }
       } else {
