@@ -72,10 +72,6 @@ std::optional<ReassembledSample> DataFragReassembler::Add(
   EvictAged(captureTimeUs);
   WriterState& state = writers_[writer];
   const uint64_t sequence = header.writerSN.value;
-  if (sequence > state.newestSequence) {
-    state.newestSequence = sequence;
-    EvictLagging(state, writer);
-  }
   if (state.finished.count(sequence) != 0) {
     VELTRANE_LOG(TRACE, "Ignoring " + FragmentRange(header) + " of the finished " +
                             SampleName(writer, sequence));
@@ -117,6 +113,12 @@ std::optional<ReassembledSample> DataFragReassembler::Add(
   pendingBytes_ -= pending->sampleSize;
   state.pendingBytes -= pending->sampleSize;
   state.pending.erase(sequence);
+  // Only a completed sample moves the writer on: a damaged fragment claiming a far-away
+  // sequence number must not make every real sample look stale.
+  if (sequence > state.newestSequence) {
+    state.newestSequence = sequence;
+    EvictLagging(state, writer);
+  }
   Finish(state, sequence);
   VELTRANE_LOG(TRACE, "Reassembled " + SampleName(writer, sequence) + " of " +
                           std::to_string(sample.payload.size()) + " bytes");

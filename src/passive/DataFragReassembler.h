@@ -70,7 +70,7 @@ class DataFragReassembler {
   struct WriterState {
     std::map<uint64_t, PendingSample> pending;  // by sequence number
     size_t pendingBytes = 0;
-    uint64_t newestSequence = 0;
+    uint64_t newestSequence = 0;  // of the newest completed sample
     std::set<uint64_t> finished;  // completed or given up, within the sequence lag
   };
 

@@ -11,7 +11,7 @@ namespace Quorvel::passive {
 struct FragmentLimits {
   size_t maxPendingBytesPerWriter = size_t{64} << 20;
   size_t maxPendingBytesTotal = size_t{256} << 20;
-  // An incomplete sample this many sequence numbers behind its writer's newest fragment will
+  // An incomplete sample this many sequence numbers behind its writer's newest complete one will
   // not complete any more: a reliable writer repairs within its history, a best-effort one never.
   uint64_t maxSequenceLag = 256;
   // Capture time since the sample's first fragment.
