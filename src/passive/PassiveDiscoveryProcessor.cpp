@@ -25,24 +25,34 @@ xtypes::DynamicTypePtr InternalType(const EngineConfig& config, const std::strin
 }  // namespace
 
 PassiveDiscoveryProcessor::PassiveDiscoveryProcessor(
-    const std::string& typeName, SampleHandler handler,
-    const std::shared_ptr<const EngineConfig>& config, std::shared_ptr<PassiveEngineDB> engineDB)
+    const std::string& typeName, std::string queueName, std::string className,
+    SampleHandler handler, const std::shared_ptr<const EngineConfig>& config,
+    std::shared_ptr<PassiveEngineDB> engineDB)
     : DataProcessor(typeName, InternalType(*config, typeName), std::move(handler), config,
                     engineDB),
-      passiveDB(std::move(engineDB)) {}
+      passiveDB(std::move(engineDB)),
+      queueName(std::move(queueName)),
+      className(std::move(className)) {}
 
 void PassiveDiscoveryProcessor::Init(std::weak_ptr<SubMessageQueue> discoveryQueue) {
   LogDebug("Init");
   queue = std::move(discoveryQueue);
 }
 
-std::shared_ptr<const RTPSDataSubMessage> PassiveDiscoveryProcessor::Pop(
-    const std::string& queueName) {
+void PassiveDiscoveryProcessor::Operation() {
   const auto locked = queue.lock();
-  if (!locked) return nullptr;
-  auto data = locked->Pop();
-  if (!data) LogDebug("No message in " + queueName + " (in shutdown process)");
-  return data;
+  if (!locked) return;
+  const auto data = locked->Pop();
+  if (!data) {
+    LogDebug("No message in " + queueName + " (in shutdown process)");
+    return;
+  }
+  try {
+    Process(*data);
+  } catch (const std::exception& error) {
+    LogError("Exception in " + className + ": " + error.what());
+    Drop(DropReason::DISSECTION_ERROR);
+  }
 }
 
 void PassiveDiscoveryProcessor::DeliverAnnouncement(

@@ -32,15 +32,18 @@ class PassiveDiscoveryProcessor : public DataProcessor {
   void CreateBenchmarkLogger() override {}
   void Terminate() override {}
   void Init(std::weak_ptr<SubMessageQueue> discoveryQueue);
+  // One run: pops one announcement and processes it; an exception ends the run, logged.
+  void Operation() override;
 
  protected:
-  // `typeName`: the engine's internal type whose columns the announcements fill.
-  PassiveDiscoveryProcessor(const std::string& typeName, SampleHandler handler,
+  // `typeName`: the engine's internal type whose columns the announcements fill; the queue and
+  // class names are those of the log lines.
+  PassiveDiscoveryProcessor(const std::string& typeName, std::string queueName,
+                            std::string className, SampleHandler handler,
                             const std::shared_ptr<const EngineConfig>& config,
                             std::shared_ptr<PassiveEngineDB> engineDB);
 
-  // Pops one announcement; null (logged with `queueName`) when there is none.
-  std::shared_ptr<const RTPSDataSubMessage> Pop(const std::string& queueName);
+  virtual void Process(const RTPSDataSubMessage& data) = 0;
   // Builds the announcement's sample, has `feedData` write its data columns, adds the
   // metadata and delivers it as a discovery sample of `kindName`.
   void DeliverAnnouncement(const RTPSDataSubMessage& data,
@@ -56,6 +59,8 @@ class PassiveDiscoveryProcessor : public DataProcessor {
  private:
   std::shared_ptr<PassiveEngineDB> passiveDB;
   std::weak_ptr<SubMessageQueue> queue;
+  const std::string queueName;
+  const std::string className;
 };
 
 }  // namespace Quorvel::passive

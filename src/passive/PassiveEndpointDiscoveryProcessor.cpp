@@ -28,24 +28,14 @@ constexpr char kMinimalInformationMissing[] =
 PassiveEndpointDiscoveryProcessor::PassiveEndpointDiscoveryProcessor(
     std::shared_ptr<boost::asio::thread_pool> pool, SampleHandler handler,
     const std::shared_ptr<const EngineConfig>& config, std::shared_ptr<PassiveEngineDB> engineDB)
-    : PassiveDiscoveryProcessor(kTypeName, std::move(handler), config, std::move(engineDB)),
+    : PassiveDiscoveryProcessor(kTypeName, "EndPointDiscoveryMessageQueue", "PassiveEndpointDiscoveryProcessor",
+                                std::move(handler), config, std::move(engineDB)),
       pool(std::move(pool)) {
   LogDebug("PassiveEndpointDiscoveryProcessor");
 }
 
 PassiveEndpointDiscoveryProcessor::~PassiveEndpointDiscoveryProcessor() {
   LogDebug("~PassiveEndpointDiscoveryProcessor");
-}
-
-void PassiveEndpointDiscoveryProcessor::Operation() {
-  const auto data = Pop("EndPointDiscoveryMessageQueue");
-  if (!data) return;
-  try {
-    Process(*data);
-  } catch (const std::exception& error) {
-    LogError(std::string("Exception in PassiveEndpointDiscoveryProcessor: ") + error.what());
-    Drop(DropReason::DISSECTION_ERROR);
-  }
 }
 
 void PassiveEndpointDiscoveryProcessor::ParseMessage(const RTPSDataSubMessage& data,

@@ -24,7 +24,6 @@ class PassiveEndpointDiscoveryProcessor : public PassiveDiscoveryProcessor {
                                     std::shared_ptr<PassiveEngineDB> engineDB);
   ~PassiveEndpointDiscoveryProcessor() override;
 
-  void Operation() override;
   // Fills `record` and `key` from the announcement's parameter list; throws WireError when the
   // list runs past the sub-message.
   static void ParseMessage(const RTPSDataSubMessage& data, PassiveEndPointDiscoveryRecord& record,
@@ -38,7 +37,7 @@ class PassiveEndpointDiscoveryProcessor : public PassiveDiscoveryProcessor {
   void FeedOutputterByRecord(DDSSample& sample, const PassiveEndPointDiscoveryRecord& record);
 
  private:
-  void Process(const RTPSDataSubMessage& data);
+  void Process(const RTPSDataSubMessage& data) override;
   void MapWriter(const PassiveEndPointDiscoveryRecord& record, const WriterKey& key);
 
   std::shared_ptr<boost::asio::thread_pool> pool;

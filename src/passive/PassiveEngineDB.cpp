@@ -16,42 +16,6 @@ PassiveEngineDB::PassiveEngineDB(std::shared_ptr<boost::asio::thread_pool> pool,
 
 PassiveEngineDB::~PassiveEngineDB() { LogTrace("~PassiveEngineDB"); }
 
-bool PassiveEngineDB::InsertParticipantDiscoveryRecord(
-    const PassiveParticipantDiscoveryRecord& record, const WriterKey& key) {
-  return discoveryRecords.InsertParticipantDiscoveryRecord(record, key);
-}
-
-bool PassiveEngineDB::IsParticipantDiscoveryRecordExists(const WriterKey& key) const {
-  return discoveryRecords.IsParticipantDiscoveryRecordExists(key);
-}
-
-std::optional<PassiveParticipantDiscoveryRecord>
-PassiveEngineDB::GetParticipantDiscoveryRecordByKey(const WriterKey& key) const {
-  return discoveryRecords.GetParticipantDiscoveryRecordByKey(key);
-}
-
-bool PassiveEngineDB::InsertEndpointDiscoveryRecord(const PassiveEndPointDiscoveryRecord& record,
-                                                    const WriterKey& key) {
-  return discoveryRecords.InsertEndpointDiscoveryRecord(record, key);
-}
-
-bool PassiveEngineDB::IsEndpointDiscoveryRecordExists(const WriterKey& key) const {
-  return discoveryRecords.IsEndpointDiscoveryRecordExists(key);
-}
-
-std::optional<PassiveEndPointDiscoveryRecord> PassiveEngineDB::GetEndpointDiscoveryRecordByKey(
-    const WriterKey& key) const {
-  return discoveryRecords.GetEndpointDiscoveryRecordByKey(key);
-}
-
-bool PassiveEngineDB::RemoveEndpointDiscoveryRecord(const WriterKey& key) {
-  return discoveryRecords.RemoveEndpointDiscoveryRecord(key);
-}
-
-std::vector<PassiveEndPointDiscoveryRecord> PassiveEngineDB::GetEndpointDiscoveryRecords() const {
-  return discoveryRecords.GetEndpointDiscoveryRecords();
-}
-
 bool PassiveEngineDB::InsertPassiveUserDataProcessor(
     std::shared_ptr<PassiveUserDataProcessor> processor) {
   const std::string typeName = processor->TypeName();
@@ -79,7 +43,7 @@ bool PassiveEngineDB::RemovePassiveUserDataProcessor(const std::string& typeName
 
 std::shared_ptr<PassiveUserDataProcessor> PassiveEngineDB::GetPassiveUserDataProcessor(
     const WriterKey& writer) const {
-  const auto endpoint = discoveryRecords.GetEndpointDiscoveryRecordByKey(writer);
+  const auto endpoint = GetEndpointDiscoveryRecordByKey(writer);
   if (!endpoint) return nullptr;
   std::shared_lock lock(processorsMutex);
   const auto found = processors.find(endpoint->typeName);
@@ -101,7 +65,7 @@ void PassiveEngineDB::Terminate() {
     released.swap(processors);
   }
   for (const auto& [typeName, processor] : released) processor->Terminate();
-  discoveryRecords.Clear();
+  Clear();
 }
 
 bool PassiveEngineDB::IsIdle() const {

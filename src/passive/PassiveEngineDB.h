@@ -14,10 +14,8 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <shared_mutex>
 #include <string>
-#include <vector>
 
 namespace boost::asio {
 class thread_pool;
@@ -27,26 +25,13 @@ namespace Quorvel::passive {
 
 class PassiveUserDataProcessor;
 
-class PassiveEngineDB : public EngineDB {
+// The Insert / Is...Exists / Get / Remove operations of the discovery records are those of
+// DiscoveryRecordStore.
+class PassiveEngineDB : public EngineDB, public DiscoveryRecordStore {
  public:
   PassiveEngineDB(std::shared_ptr<boost::asio::thread_pool> pool,
                   std::shared_ptr<EngineConfig> config, DissectedSampleCallback callback);
   ~PassiveEngineDB() override;
-
-  bool InsertParticipantDiscoveryRecord(const PassiveParticipantDiscoveryRecord& record,
-                                        const WriterKey& key);
-  bool IsParticipantDiscoveryRecordExists(const WriterKey& key) const;
-  std::optional<PassiveParticipantDiscoveryRecord> GetParticipantDiscoveryRecordByKey(
-      const WriterKey& key) const;
-
-  bool InsertEndpointDiscoveryRecord(const PassiveEndPointDiscoveryRecord& record,
-                                     const WriterKey& key);
-  bool IsEndpointDiscoveryRecordExists(const WriterKey& key) const;
-  std::optional<PassiveEndPointDiscoveryRecord> GetEndpointDiscoveryRecordByKey(
-      const WriterKey& key) const;
-  bool RemoveEndpointDiscoveryRecord(const WriterKey& key);
-  // Every endpoint record, in key order.
-  std::vector<PassiveEndPointDiscoveryRecord> GetEndpointDiscoveryRecords() const;
 
   // Keeps the processor already registered for the type (logged); false then.
   bool InsertPassiveUserDataProcessor(std::shared_ptr<PassiveUserDataProcessor> processor);
@@ -69,7 +54,6 @@ class PassiveEngineDB : public EngineDB {
 
  private:
   std::shared_ptr<boost::asio::thread_pool> pool;
-  DiscoveryRecordStore discoveryRecords;
   mutable std::shared_mutex processorsMutex;
   std::map<std::string, std::shared_ptr<PassiveUserDataProcessor>> processors;
 };

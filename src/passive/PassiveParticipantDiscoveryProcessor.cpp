@@ -30,23 +30,13 @@ xtypes::DynamicData ParticipantColumns(const xtypes::DynamicTypePtr& type,
 PassiveParticipantDiscoveryProcessor::PassiveParticipantDiscoveryProcessor(
     SampleHandler handler, const std::shared_ptr<const EngineConfig>& config,
     std::shared_ptr<PassiveEngineDB> engineDB)
-    : PassiveDiscoveryProcessor(kTypeName, std::move(handler), config, std::move(engineDB)) {
+    : PassiveDiscoveryProcessor(kTypeName, "ParticipantDiscoveryMessageQueue", "PassiveParticipantDiscoveryProcessor",
+                                std::move(handler), config, std::move(engineDB)) {
   LogDebug("PassiveParticipantDiscoveryProcessor");
 }
 
 PassiveParticipantDiscoveryProcessor::~PassiveParticipantDiscoveryProcessor() {
   LogDebug("~PassiveParticipantDiscoveryProcessor");
-}
-
-void PassiveParticipantDiscoveryProcessor::Operation() {
-  const auto data = Pop("ParticipantDiscoveryMessageQueue");
-  if (!data) return;
-  try {
-    Process(*data);
-  } catch (const std::exception& error) {
-    LogError(std::string("Exception in PassiveParticipantDiscoveryProcessor: ") + error.what());
-    Drop(DropReason::DISSECTION_ERROR);
-  }
 }
 
 void PassiveParticipantDiscoveryProcessor::ParseMessage(const RTPSDataSubMessage& data,

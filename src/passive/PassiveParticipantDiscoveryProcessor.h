@@ -17,7 +17,6 @@ class PassiveParticipantDiscoveryProcessor : public PassiveDiscoveryProcessor {
                                        std::shared_ptr<PassiveEngineDB> engineDB);
   ~PassiveParticipantDiscoveryProcessor() override;
 
-  void Operation() override;
   // Fills `record` and `key` from the announcement's parameter list; throws WireError when the
   // list runs past the sub-message.
   static void ParseMessage(const RTPSDataSubMessage& data,
@@ -26,7 +25,7 @@ class PassiveParticipantDiscoveryProcessor : public PassiveDiscoveryProcessor {
   void FeedOutputterByRecord(DDSSample& sample, const PassiveParticipantDiscoveryRecord& record);
 
  private:
-  void Process(const RTPSDataSubMessage& data);
+  void Process(const RTPSDataSubMessage& data) override;
 };
 
 }  // namespace Quorvel::passive
