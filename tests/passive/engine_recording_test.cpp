@@ -56,6 +56,7 @@ struct Reference {
   size_t disposals = 0;  // key-only announcements of entities that went away
   std::multiset<std::string> userSamples;             // "guid sequence topic"
   size_t dataSubMessages = 0;
+  size_t subMessages = 0;
   std::set<int> rtpsFrames;  // a reassembled datagram under the frame that completed it
   size_t builtinOtherData = 0;  // DATA of builtin writers other than discovery
   size_t lateUserSamples = 0;   // user DATA read before their writer's Data(w)
@@ -76,6 +77,7 @@ struct Reference {
     }
     for (const auto& row : ReadRows(kPassiveDataDir + name + ".tshark.txt")) {
       rtpsFrames.insert(std::stoi(row[0]));
+      ++subMessages;
       if (row[2] != "0x15") continue;
       ++dataSubMessages;
       const std::string& writer = row[4];
@@ -200,6 +202,12 @@ TEST_P(DdsperfThroughTheEngine, DeliversWhatTsharkDecodesAndCountsEverything) {
                 samplesDropped,
             reference.dataSubMessages);
   EXPECT_EQ(statistics.subMessagesByKind.at("RTPS_DATA"), reference.dataSubMessages);
+  uint64_t subMessages = 0;
+  for (const auto& [kind, count] : statistics.subMessagesByKind) {
+    EXPECT_EQ(kind.rfind("SUBMESSAGE_", 0), std::string::npos) << kind;
+    subMessages += count;
+  }
+  EXPECT_EQ(subMessages, reference.subMessages);
   for (const auto& [queue, depth] : statistics.queueDepths) EXPECT_EQ(depth, 0u) << queue;
   EXPECT_EQ(statistics.queueDepths.size(), 5u);
 }
