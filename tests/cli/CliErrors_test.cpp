@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
 
 namespace Quorvel::CliTest {
 namespace {
@@ -50,6 +51,7 @@ std::vector<ErrorCase> RuntimeFailures() {
       {"ParticipantWithoutItsQos", {"types", "-x", Types(), "-x", SourcePath("examples/participants")}, 1, "PassiveEngine::Init Fatal Error"},
       {"UnknownParticipant", {"monitor-readers", "-x", Types(), "-x", SourcePath("examples/qos"), "-x", SourcePath("examples/participants"), "-p", "HarborApps::Nobody"}, 1, "ActiveEngine::Init Fatal Error"},
       {"JsonLinesFileMissing", {"publish", "-w", "BerthWriter", "--jsonl", "/nonexistent/samples.jsonl"}, 1, "cannot read /nonexistent/samples.jsonl"},
+      {"OutputDeviceFull", {"dissect", "-x", Types(), "-o", "/dev/full", Recording()}, 1, "cannot write the output to /dev/full: No space left on device"},
       {"LogFolderUncreatable", {"types", "-x", Types(), "--log-dir", "/proc/veltrane-logs"}, 1, "cannot create the log folder /proc/veltrane-logs"},
   };
 }
@@ -83,6 +85,15 @@ TEST(CliHelp, HelpAndVersionSucceed) {
   const CliResult version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "veltrane 4.6.1.5\n");
+}
+
+// A reader that goes away (`veltrane dissect ... | head -1`) only ends the run early.
+TEST(CliOutput, ClosedPipeEndsTheRunCleanly) {
+  const std::string command = ToolPath() + " dissect -x " + Types() + " " + Recording() +
+                              " 2>/dev/null | head -c 10 > /dev/null; exit ${PIPESTATUS[0]}";
+  const int status = std::system(("bash -c '" + command + "'").c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(CliLogs, RunsLogIntoTheChosenFolder) {

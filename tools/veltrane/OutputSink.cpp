@@ -24,16 +24,17 @@ OutputSink::~OutputSink() {
 
 bool OutputSink::Write(const std::string& text) {
   std::lock_guard<std::mutex> guard(mutex);
-  if (failed) return false;
-  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) failed = true;
-  return !failed;
+  if (failure != 0) return false;
+  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) failure = errno != 0 ? errno : EIO;
+  return failure == 0;
 }
 
 void OutputSink::Flush() {
   std::lock_guard<std::mutex> guard(mutex);
-  if (std::fflush(stream) != 0 || failed) {
+  if (std::fflush(stream) != 0 && failure == 0) failure = errno != 0 ? errno : EIO;
+  if (failure != 0 && failure != EPIPE) {
     throw std::runtime_error("cannot write the output" + (path.empty() ? std::string() : " to " + path) +
-                             ": " + std::strerror(errno));
+                             ": " + std::strerror(failure));
   }
 }
 

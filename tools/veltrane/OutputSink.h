@@ -19,14 +19,15 @@ class OutputSink {
 
   // False once a write failed (a closed pipe, a full disk); nothing more is written then.
   bool Write(const std::string& text);
-  // Throws when buffered output could not be written.
+  // Throws when output could not be written, unless the reader went away (a closed pipe, as
+  // with `| head`): that only ends the run early.
   void Flush();
 
  private:
   std::mutex mutex;
   std::FILE* stream = nullptr;
   bool ownsStream = false;
-  bool failed = false;
+  int failure = 0;  // errno of the first failed write
   std::string path;
 };
 

@@ -68,8 +68,12 @@ void SampleCollector::Accept(DeliveredSample sample) {
   if (limitReached || (sample.discovery && !settings.writeDiscovery) || !settings.filter.Passes(sample.topic)) {
     return;
   }
-  sample.number = ++written;
-  if (!sink.Write(formatter.Format(sample))) stop.Request("the output was closed");
+  sample.number = written + 1;
+  if (!sink.Write(formatter.Format(sample))) {
+    stop.Request("the output was closed");
+    return;
+  }
+  ++written;
   if (settings.sampleLimit != 0 && written == settings.sampleLimit) stop.Request("sample limit reached");
 }
 
