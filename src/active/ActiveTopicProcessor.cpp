@@ -91,8 +91,9 @@ void ActiveTopicProcessor::Operation() {
 
 void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& received) {
   const Transport::SampleInfo& info = received.info;
-  LogDebug("Processing a UserDataMessage #" + std::to_string(info.sequenceNumber) +
-           " from Writer GUID 0x" + GuidText(info.writerGuid) + " on Topic " + topicName);
+  // Per-sample lines are built only when their severity is on: this is the hot path.
+  VELTRANE_LOG(DEBUG, "Processing a UserDataMessage #" + std::to_string(info.sequenceNumber) +
+                          " from Writer GUID 0x" + GuidText(info.writerGuid) + " on Topic " + topicName);
   auto sample = std::make_shared<DDSSample>(*this, Settings(),
                                             ActiveSampleMetadata(info, topicName, domainId));
   if (info.validData) {
@@ -100,7 +101,7 @@ void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& receiv
     cdr::from_cdr_buffer(data, received.payload);
     DynamicDataDissector(data, *sample);
   } else {
-    LogTrace("Processing a non-valid sample on topic " + topicName);
+    VELTRANE_LOG(TRACE, "Processing a non-valid sample on topic " + topicName);
     // Without remembered key values (an instance never seen with data, or a handle Fast DDS
     // left zero) the sample carries its metadata alone.
     if (std::optional<xtypes::DynamicData> keys = reader->KeyValues(info.instanceHandle)) {

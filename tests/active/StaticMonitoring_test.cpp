@@ -3,6 +3,7 @@
 // values and the sample information; nothing arrives before Run. Domain 171 is this test's own.
 
 #include "active/ActiveEngine.h"
+#include "active/support/CollectingListener.h"
 #include "engine/core/EngineConfig.h"
 #include "support/ChildProcess.h"
 
@@ -23,23 +24,9 @@ namespace Quorvel {
 namespace {
 
 using namespace std::chrono_literals;
-using Fields = std::map<std::string, std::string>;
-
-class CollectingListener : public EngineListener {
- public:
-  void OnUserDataMap(const Fields& fields) override {
-    std::lock_guard<std::mutex> guard(mutex);
-    samples.push_back(fields);
-  }
-  std::vector<Fields> Samples() {
-    std::lock_guard<std::mutex> guard(mutex);
-    return samples;
-  }
-
- private:
-  std::mutex mutex;
-  std::vector<Fields> samples;
-};
+using testing::CollectingListener;
+using testing::Field;
+using testing::Fields;
 
 std::shared_ptr<EngineConfig> StaticConfig(std::int64_t domain) {
   EngineConfiguration configuration;
@@ -54,12 +41,6 @@ std::shared_ptr<EngineConfig> StaticConfig(std::int64_t domain) {
   return config;
 }
 
-const std::string& Field(const Fields& fields, const std::string& key) {
-  static const std::string missing = "<missing>";
-  const auto found = fields.find(key);
-  return found == fields.end() ? missing : found->second;
-}
-
 TEST(ActiveStaticMonitoring, DeliversEveryDdsperfSampleWithValuesAndSampleInfo) {
   ActiveEngine engine(StaticConfig(171));
   engine.Init();
@@ -69,13 +50,13 @@ TEST(ActiveStaticMonitoring, DeliversEveryDdsperfSampleWithValuesAndSampleInfo) 
   testing::ChildProcess pub({"ddsperf", "-i", "171", "-D", "4", "pub", "1000Hz", "size", "0"},
                                   std::string(VELTRANE_BINARY_DIR) + "/active_static_pub171.log");
   std::this_thread::sleep_for(1500ms);
-  EXPECT_TRUE(listener.Samples().empty()) << "samples delivered before Run";
+  EXPECT_TRUE(listener.UserMaps().empty()) << "samples delivered before Run";
   engine.Run();
   pub.Wait();
   std::this_thread::sleep_for(1500ms);
   engine.Terminate();
 
-  const std::vector<Fields> samples = listener.Samples();
+  const std::vector<Fields> samples = listener.UserMaps();
   ASSERT_GT(samples.size(), 500u) << pub.Output();
   // Two workers may deliver consecutive batches out of order: losses are judged on the set.
   std::map<std::string, std::set<std::uint64_t>> seqsByKey;
