@@ -54,6 +54,12 @@ std::vector<Bytes> Fragments(std::uint32_t n, std::uint16_t ipId) {
   return frames;
 }
 
+std::vector<RecordedFrame> AsFrames(std::vector<Bytes> frames) {
+  std::vector<RecordedFrame> recorded;
+  for (Bytes& frame : frames) recorded.push_back({std::move(frame)});
+  return recorded;
+}
+
 struct Drops {
   std::uint64_t malformed = 0;
   std::uint64_t nonRtps = 0;
@@ -133,9 +139,7 @@ std::vector<MalformedCase> Cases() {
        [] {
          std::vector<Bytes> pieces = Fragments(3, 30);
          pieces.erase(pieces.begin() + 1);
-         std::vector<RecordedFrame> frames;
-         for (Bytes& piece : pieces) frames.push_back({std::move(piece)});
-         return frames;
+         return AsFrames(std::move(pieces));
        },
        {.incomplete = 1}, "Cannot construct IP fragments under ID", {}},
       {"FragmentsOverlapping",
@@ -148,18 +152,14 @@ std::vector<MalformedCase> Cases() {
          SetU16(second, kIpAt + 6, static_cast<std::uint16_t>(field - 1));
          pieces.erase(pieces.begin() + 1);
          pieces.push_back(second);
-         std::vector<RecordedFrame> frames;
-         for (Bytes& piece : pieces) frames.push_back({std::move(piece)});
-         return frames;
+         return AsFrames(std::move(pieces));
        },
        {.incomplete = 1}, "", {}},
       {"FragmentDuplicated",
        [] {
          std::vector<Bytes> pieces = Fragments(3, 30);
          pieces.insert(pieces.begin() + 2, pieces[1]);
-         std::vector<RecordedFrame> frames;
-         for (Bytes& piece : pieces) frames.push_back({std::move(piece)});
-         return frames;
+         return AsFrames(std::move(pieces));
        },
        {}, "received a duplicate IP fragment with ID 30", {3}},
       {"UnknownAndVendorSubMessages",
