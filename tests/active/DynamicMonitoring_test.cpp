@@ -5,7 +5,7 @@
 // test's own.
 
 #include "active/ActiveEngine.h"
-#include "active/support/CollectingListener.h"
+#include "active/support/MonitorEngine.h"
 #include "engine/core/EngineConfig.h"
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"
@@ -31,19 +31,9 @@ using testing::Field;
 using testing::Fields;
 
 std::shared_ptr<EngineConfig> DynamicConfig(std::int64_t domain, bool withRichTypes) {
-  EngineConfiguration configuration;
-  configuration.operationMode = EngineOperationMode::ACTIVE_DYNAMIC_MONITORING;
-  configuration.threadPoolSize = 2;
-  configuration.ddsConfigurationFilesPath = {std::string(VELTRANE_TEST_DATA_DIR) + "/active/dynamic_monitor.xml"};
-  if (withRichTypes) {
-    configuration.ddsConfigurationFilesPath.push_back(std::string(VELTRANE_TEST_DATA_DIR) + "/types/rich/RichTypes.xml");
-  }
-  configuration.domainId = domain;
-  configuration.mapOutput = true;
-  configuration.jsonOutput = true;
-  auto config = std::make_shared<EngineConfig>();
-  config->InitializeAndVerifyConfiguration(configuration);
-  return config;
+  std::vector<std::string> files = {"active/dynamic_monitor.xml"};
+  if (withRichTypes) files.push_back("types/rich/RichTypes.xml");
+  return testing::MonitorConfig(EngineOperationMode::ACTIVE_DYNAMIC_MONITORING, files, domain);
 }
 
 std::size_t LineCount(const std::string& file) {
@@ -77,11 +67,9 @@ std::size_t RichSamples(const std::map<std::string, std::size_t>& counts) {
 
 TEST(ActiveDynamicMonitoring, DiscoversDdsperfAndRichPeerSubscribesKnownTypesAndDeliversTheirSamples) {
   testing::LogCapture log;
-  ActiveEngine engine(DynamicConfig(175, true));
-  engine.Init();
-  testing::CollectingListener listener;
-  engine.BindListener(&listener, testing::CollectingListener::kAllEvents);
-  engine.Run();
+  testing::RunningEngine running(DynamicConfig(175, true));
+  ActiveEngine& engine = running.engine;
+  testing::CollectingListener& listener = running.listener;
 
   const std::string out = std::string(VELTRANE_BINARY_DIR) + "/active_dynamic175";
   testing::ChildProcess rich({std::string(VELTRANE_BINARY_DIR) + "/tests/interop_peers/rich_peer", "publish", "175",
@@ -150,11 +138,9 @@ TEST(ActiveDynamicMonitoring, DiscoversDdsperfAndRichPeerSubscribesKnownTypesAnd
 
 TEST(ActiveDynamicMonitoring, WritersOfUnknownTypesAreSkippedWithTheirLines) {
   testing::LogCapture log;
-  ActiveEngine engine(DynamicConfig(176, false));
-  engine.Init();
-  testing::CollectingListener listener;
-  engine.BindListener(&listener, testing::CollectingListener::kAllEvents);
-  engine.Run();
+  testing::RunningEngine running(DynamicConfig(176, false));
+  ActiveEngine& engine = running.engine;
+  testing::CollectingListener& listener = running.listener;
   // Without the rich type files nobody here subscribes: rich_peer keeps waiting for readers
   // and is killed at the end of the test.
   testing::ChildProcess rich({std::string(VELTRANE_BINARY_DIR) + "/tests/interop_peers/rich_peer", "publish", "176",

@@ -10,7 +10,7 @@
 // only and its XCDR2 writers never match.
 
 #include "active/ActiveEngine.h"
-#include "active/support/CollectingListener.h"
+#include "active/support/MonitorEngine.h"
 #include "active/support/PeerValueMatch.h"
 #include "engine/core/EngineConfig.h"
 #include "support/ChildProcess.h"
@@ -79,31 +79,16 @@ std::vector<Json> ReadLines(const std::filesystem::path& file) {
   return lines;
 }
 
-std::shared_ptr<EngineConfig> RichMonitorConfig() {
-  EngineConfiguration configuration;
-  configuration.operationMode = EngineOperationMode::ACTIVE_STATIC_MONITORING;
-  configuration.threadPoolSize = 2;
-  configuration.ddsConfigurationFilesPath = {std::string(VELTRANE_TEST_DATA_DIR) + "/types/rich/RichTypes.xml",
-                                             std::string(VELTRANE_TEST_DATA_DIR) + "/active/rich_monitor.xml"};
-  configuration.domainId = kDomain;
-  configuration.mapOutput = true;
-  configuration.jsonOutput = true;
-  auto config = std::make_shared<EngineConfig>();
-  config->InitializeAndVerifyConfiguration(configuration);
-  return config;
-}
-
 struct Delivered {
   Fields fields;
   Json sampleData;
 };
 
 TEST(ActiveRichStaticMonitoring, EverySampleDisposeAndUnregisterOfCycloneArrivesExactly) {
-  ActiveEngine engine(RichMonitorConfig());
-  engine.Init();
-  testing::CollectingListener listener;
-  engine.BindListener(&listener, testing::CollectingListener::kAllEvents);
-  engine.Run();
+  testing::RunningEngine running(testing::MonitorConfig(EngineOperationMode::ACTIVE_STATIC_MONITORING,
+                                                        {"types/rich/RichTypes.xml", "active/rich_monitor.xml"}, kDomain));
+  ActiveEngine& engine = running.engine;
+  testing::CollectingListener& listener = running.listener;
 
   const std::string peer = std::string(VELTRANE_BINARY_DIR) + "/tests/interop_peers/rich_peer";
   const std::string out = std::string(VELTRANE_BINARY_DIR) + "/active_rich174";

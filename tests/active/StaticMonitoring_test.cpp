@@ -3,7 +3,7 @@
 // values and the sample information; nothing arrives before Run. Domain 171 is this test's own.
 
 #include "active/ActiveEngine.h"
-#include "active/support/CollectingListener.h"
+#include "active/support/MonitorEngine.h"
 #include "engine/core/EngineConfig.h"
 #include "support/ChildProcess.h"
 
@@ -29,16 +29,7 @@ using testing::Field;
 using testing::Fields;
 
 std::shared_ptr<EngineConfig> StaticConfig(std::int64_t domain) {
-  EngineConfiguration configuration;
-  configuration.operationMode = EngineOperationMode::ACTIVE_STATIC_MONITORING;
-  configuration.threadPoolSize = 2;
-  configuration.ddsConfigurationFilesPath = {std::string(VELTRANE_TEST_DATA_DIR) + "/active/keyedseq_monitor.xml"};
-  configuration.domainId = domain;
-  configuration.mapOutput = true;
-  configuration.jsonOutput = true;
-  auto config = std::make_shared<EngineConfig>();
-  config->InitializeAndVerifyConfiguration(configuration);
-  return config;
+  return testing::MonitorConfig(EngineOperationMode::ACTIVE_STATIC_MONITORING, {"active/keyedseq_monitor.xml"}, domain);
 }
 
 TEST(ActiveStaticMonitoring, DeliversEveryDdsperfSampleWithValuesAndSampleInfo) {
