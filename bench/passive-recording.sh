@@ -54,8 +54,9 @@ for size in 0 1024; do
   [ -s "$file" ] || record "$file" "$size"
   megabytes=$(stat -c %s "$file" | awk '{ print $1 / 1e6 }')
   frames=$("$LOOP" "$file" | awk '{ print $2 }')
-  # Samples: DATA sub-messages of the user writer (entity kind 0x02), as tshark counts them.
-  samples=$(tshark -r "$file" -T fields -e rtps.sm.wrEntityId 2> /dev/null | tr ',' '\n' | grep -Ec '^0x[0-9a-f]{6}0[23]$' || true)
+  # Samples: DATA sub-messages carrying data, as tshark decodes them (user samples and the few
+  # dozen discovery announcements; HEARTBEATs and GAPs of the writer are not samples).
+  samples=$(tshark -r "$file" -T fields -e rtps.flag.data_present 2> /dev/null | tr ',' '\n' | grep -c '^1$' || true)
   echo
   echo "## ddsperf KeyedSeq 20 kHz, size $size: $(basename "$file"), $frames frames, $samples user samples, $megabytes MB"
   echo "| reader | samples | seconds | samples/s | MB/s |"

@@ -56,9 +56,12 @@ int main(int argc, char** argv) {
     std::printf("veltrane %llu %.3f %.0f %.1f %.1f\n", static_cast<unsigned long long>(listener.samples.load()),
                 seconds, static_cast<double>(listener.samples.load()) / seconds, megabytes / seconds,
                 static_cast<double>(listener.bytes.load()) / 1e6);
-    if (statistics.userSamplesDelivered != listener.samples.load()) {
-      std::cerr << "statistics count " << statistics.userSamplesDelivered << " samples delivered\n";
-    }
+    // Where samples went, for the reader of the figures (stderr keeps stdout one line).
+    std::cerr << "frames " << statistics.framesRead << ", delivered " << statistics.userSamplesDelivered
+              << ", dropped: no matching writer " << statistics.droppedNoMatchingWriter << ", no data "
+              << statistics.droppedNoData << ", conversion " << statistics.droppedConversionError
+              << ", malformed " << statistics.droppedMalformedInput << ", non-RTPS " << statistics.droppedNonRtps
+              << ", incomplete fragments " << statistics.droppedIncompleteFragments << "\n";
     return 0;
   } catch (const std::exception& error) {
     std::cerr << argv[0] << ": " << error.what() << "\n";
