@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace Quorvel::Testing {
 namespace {
 
@@ -55,6 +58,8 @@ TEST(PassiveEngine, RegistryDeliversThroughTheEngine) {
   TrackProcessor processor(config, engine.Registry()->SampleCallback());
   processor.Dissect(41, DissectedSampleDataType::USER_DATA);
   processor.Dissect(42, DissectedSampleDataType::USER_DATA);
+  // A recording's samples are handed over on the engine's one delivery thread.
+  while (!engine.IsIdle()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   std::vector<std::int32_t> drained;
   while (auto sample = engine.NextDissectedSample()) {
     drained.push_back(std::stoi(sample->Sample()->Output().MapPrint().at("SampleData.id")));
