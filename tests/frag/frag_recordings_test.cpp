@@ -2,7 +2,7 @@
 // public facade: every sample the publishing peer logged is delivered exactly once, with the
 // values it logged, and nothing is dropped as incomplete or malformed.
 
-#include "frag/support/FacadeDissection.h"
+#include "passive_e2e/support/RecordingRun.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,12 @@
 #include <fstream>
 #include <map>
 
-namespace Quorvel::frag {
+namespace Quorvel::e2e {
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
+
+std::string FragData(const std::string& name) { return TestDataPath("frag/" + name); }
 
 // The FNV-1a 64-bit hash the Cyclone peer logs of each baggage.
 std::string Fnv1a64(const Json& bytes) {
@@ -60,8 +62,8 @@ TEST_P(FragRecordingTest, EveryLoggedSampleIsDeliveredOnceWithItsValues) {
   const FragRecording& param = GetParam();
   const std::vector<Json> logged = ReadLog(FragData(param.log));
   ASSERT_FALSE(logged.empty());
-  const Dissection result =
-      DissectThroughFacade(FragData(param.recording), {FragData(param.typeFile)});
+  const RecordingResult result =
+      DissectRecording(FragData(param.recording), {FragData(param.typeFile)});
 
   // The n-th sample a writer wrote has sequence number n.
   std::map<uint64_t, int> deliveries;
@@ -114,4 +116,4 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 }  // namespace
-}  // namespace Quorvel::frag
+}  // namespace Quorvel::e2e
