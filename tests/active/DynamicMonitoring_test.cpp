@@ -9,6 +9,7 @@
 #include "engine/core/EngineConfig.h"
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"
+#include "support/ThreadNames.h"
 
 #include <quorvel/EngineConfiguration.h>
 
@@ -161,6 +162,11 @@ TEST(ActiveDynamicMonitoring, WritersOfUnknownTypesAreSkippedWithTheirLines) {
   }
   EXPECT_TRUE(listener.DiscoveryMaps().empty());
   EXPECT_TRUE(listener.UserMaps().empty());
+  // Terminate leaves no worker behind (thread names are cut to 15 characters).
+  for (const std::string& name : testing::ThreadNames()) {
+    EXPECT_EQ(name.rfind("BuiltinTopics", 0), std::string::npos) << name;
+    EXPECT_EQ(name.rfind("TopicDissector", 0), std::string::npos) << name;
+  }
   EXPECT_EQ(engine.Statistics().droppedUnknownType, kRichTopics.size());
 }
 

@@ -4,6 +4,7 @@
 #include "middleware/transport/AsyncWaitSet.h"
 #include "middleware/transport/WaitCondition.h"
 #include "middleware/transport/support/KeyedSeqFixture.h"
+#include "support/ThreadNames.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ namespace Quorvel::Transport {
 namespace {
 
 using namespace std::chrono_literals;
-using TransportTest::ThreadNames;
+using Quorvel::testing::ThreadNames;
 using TransportTest::WaitFor;
 
 std::size_t CountThreads(const std::string& name) {

@@ -8,6 +8,7 @@
 #include "middleware/transport/TopicWriter.h"
 #include "middleware/transport/WaitCondition.h"
 #include "middleware/transport/support/KeyedSeqFixture.h"
+#include "support/ThreadNames.h"
 #include "middleware/transport/support/SampleCollector.h"
 #include "middleware/xml/QosProfileLibrary.h"
 #include "middleware/xtypes/DynamicData.h"
@@ -25,6 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace TransportTest;
+using Quorvel::testing::ThreadNames;
 
 constexpr std::uint32_t kInstances = 10;
 
@@ -38,7 +40,7 @@ struct Pair {
   std::int32_t domain;
 };
 
-class EngineToEngine : public testing::TestWithParam<Pair> {};
+class EngineToEngine : public ::testing::TestWithParam<Pair> {};
 
 TEST_P(EngineToEngine, EverySampleArrivesWholeAndDisposalsCarryTheirKey) {
   const Pair pair = GetParam();
@@ -110,7 +112,7 @@ TEST_P(EngineToEngine, EverySampleArrivesWholeAndDisposalsCarryTheirKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, EngineToEngine,
-                         testing::Values(Pair{"TransportParticipants::UdpInjector", "TransportParticipants::UdpMonitor", 154},
+                         ::testing::Values(Pair{"TransportParticipants::UdpInjector", "TransportParticipants::UdpMonitor", 154},
                                          Pair{"TransportParticipants::Injector", "TransportParticipants::Monitor", 155}),
                          [](const auto& info) { return info.index == 0 ? "UdpOnLoopback" : "DefaultTransports"; });
 

@@ -45,26 +45,33 @@ TEST(InstanceKeyCache, FindsInstancesByKeyHashAndBySerializedKey) {
     SCOPED_TRACE(c.what);
     const std::optional<xtypes::DynamicData> found = cache.KeyValues(c.handle);
     ASSERT_EQ(found.has_value(), c.seq.has_value());
-    if (found) EXPECT_EQ(found->value<std::uint32_t>("seq"), *c.seq);
+    if (found) {
+      EXPECT_EQ(found->value<std::uint32_t>("seq"), *c.seq);
+    }
   }
 }
 
 TEST(KeyOnlyType, KeepsKeyMembersAndReducesNestedKeyedStructures) {
   using xtypes::DynamicType;
-  using xtypes::Member;
   using xtypes::TypeKind;
+  auto member = [](std::string name, xtypes::DynamicTypePtr type, bool key = false) {
+    xtypes::Member m;
+    m.name = std::move(name);
+    m.type = std::move(type);
+    m.key = key;
+    return m;
+  };
   const auto int16 = DynamicType::Primitive(TypeKind::INT16);
   const auto zone = DynamicType::Structure(
-      "Zone", {Member{"zone_id", int16, xtypes::kAutoMemberId, true}, Member{"zone_name", DynamicType::String()}},
+      "Zone", {member("zone_id", int16, true), member("zone_name", DynamicType::String())},
       xtypes::Extensibility::APPENDABLE);
-  const auto point = DynamicType::Structure("Point", {Member{"x", int16}, Member{"y", int16}},
+  const auto point = DynamicType::Structure("Point", {member("x", int16), member("y", int16)},
                                             xtypes::Extensibility::FINAL);
-  const auto outer = DynamicType::Structure("Outer",
-                                            {Member{"id", DynamicType::Primitive(TypeKind::INT32), xtypes::kAutoMemberId, true},
-                                             Member{"payload", DynamicType::String()},
-                                             Member{"zone", zone, xtypes::kAutoMemberId, true},
-                                             Member{"at", point, xtypes::kAutoMemberId, true}},
-                                            xtypes::Extensibility::MUTABLE);
+  const auto outer = DynamicType::Structure(
+      "Outer",
+      {member("id", DynamicType::Primitive(TypeKind::INT32), true), member("payload", DynamicType::String()),
+       member("zone", zone, true), member("at", point, true)},
+      xtypes::Extensibility::MUTABLE);
   const xtypes::DynamicTypePtr key = KeyOnlyType(*outer);
   ASSERT_TRUE(key);
   EXPECT_EQ(key->extensibility(), xtypes::Extensibility::FINAL);

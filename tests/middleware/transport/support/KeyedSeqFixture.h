@@ -33,7 +33,5 @@ cdr::KeyHash KeyHashOf(std::uint32_t keyval);
 // Polls `done` until it holds or `timeout` passes; returns its last answer.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
-// Names of the process's threads (/proc/self/task/*/comm).
-std::vector<std::string> ThreadNames();
 
 }  // namespace Quorvel::TransportTest
