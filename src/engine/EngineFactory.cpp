@@ -30,6 +30,7 @@ EngineFactory::EngineFactory() {
   const EngineCreator passive = [](std::shared_ptr<EngineConfig> config) {
     return std::make_shared<passive::PassiveEngine>(std::move(config));
   };
+  builtinCreators[EngineOperationMode::PASSIVE_DYNAMIC_MONITORING] = passive;
   builtinCreators[EngineOperationMode::RECORD_DISSECTION] = passive;
   builtinCreators[EngineOperationMode::TYPE_INTROSPECTION] = passive;
   const EngineCreator active = [](std::shared_ptr<EngineConfig> config) {

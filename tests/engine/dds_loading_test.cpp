@@ -112,8 +112,8 @@ TEST(DDSLoading, FacadeAnswersFromTheLoadedParticipantAndTypes) {
   veltrane.Shutdown();
 }
 
-// Every engine loads the DDS XML files before anything else; a mode without an engine in this
-// build (live capture, for now) still loads them, then says that its engine is missing.
+// Every engine loads the DDS XML files before anything else; a mode whose engine creator was
+// removed still loads them, then says that its engine is missing.
 TEST(DDSLoading, EveryModeLoadsBeforeItsEngineStarts) {
   LogDirectory log;
   struct Case {
@@ -139,10 +139,17 @@ TEST(DDSLoading, EveryModeLoadsBeforeItsEngineStarts) {
               std::string(c.engineClass) + "::Init Fatal Error:  error loading dds xml files. err : Path " +
                   missing + " Doesn't exist.");
   }
+  // A creator that yields nothing stands for a mode whose engine this build lacks.
+  EngineFactory::Instance().RegisterEngineCreator(
+      EngineOperationMode::PASSIVE_DYNAMIC_MONITORING,
+      [](std::shared_ptr<EngineConfig>) { return std::shared_ptr<DDSEngine>(); });
   Veltrane loaded;
-  EXPECT_EQ(Thrown<std::runtime_error>([&] {
-              loaded.Init(Configuration(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING, StationFiles()));
-            }),
+  const std::string error = Thrown<std::runtime_error>([&] {
+    loaded.Init(Configuration(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING, StationFiles()));
+  });
+  EngineFactory::Instance().RegisterEngineCreator(EngineOperationMode::PASSIVE_DYNAMIC_MONITORING,
+                                                  nullptr);
+  EXPECT_EQ(error,
             "PassiveEngine::Init Fatal Error: no engine for the PASSIVE_DYNAMIC_MONITORING operation "
             "mode is available in this build");
   EXPECT_TRUE(log.Contains("info", "Successfully loaded DDS xml configuration file: " +
