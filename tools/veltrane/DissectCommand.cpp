@@ -5,6 +5,7 @@
 #include "ProgressBar.h"
 #include "StopSignal.h"
 #include "StreamingSession.h"
+#include "Summary.h"
 
 #include <atomic>
 #include <chrono>
@@ -18,9 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::uint64_t Settled(const EngineStatistics& s) {
-  return s.framesRead + s.userSamplesDelivered + s.discoverySamplesDelivered + s.droppedNoMatchingWriter +
-         s.droppedNoData + s.droppedConversionError + s.droppedDissectionError + s.droppedMalformedInput +
-         s.droppedNonRtps + s.droppedIncompleteFragments;
+  return s.framesRead + s.userSamplesDelivered + s.discoverySamplesDelivered + TotalDropped(s);
 }
 
 // The engine's wait returns once its queues are empty; a sample may still be on its way to the

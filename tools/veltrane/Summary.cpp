@@ -19,8 +19,12 @@ void Line(std::string& text, const std::string& label, std::uint64_t value, int 
   Line(text, label, std::to_string(value), indent);
 }
 
+}  // namespace
+
 std::vector<std::pair<std::string, std::uint64_t>> DropReasons(const EngineStatistics& s) {
   return {{"no matching writer", s.droppedNoMatchingWriter},
+          {"unknown type", s.droppedUnknownType},
+          {"not dissected", s.droppedNotDissected},
           {"no data", s.droppedNoData},
           {"conversion error", s.droppedConversionError},
           {"dissection error", s.droppedDissectionError},
@@ -30,7 +34,11 @@ std::vector<std::pair<std::string, std::uint64_t>> DropReasons(const EngineStati
           {"capture overflow", s.droppedCaptureOverflow}};
 }
 
-}  // namespace
+std::uint64_t TotalDropped(const EngineStatistics& statistics) {
+  std::uint64_t dropped = 0;
+  for (const auto& [reason, count] : DropReasons(statistics)) dropped += count;
+  return dropped;
+}
 
 std::string FormatSummary(const RunFigures& figures) {
   const EngineStatistics& s = figures.statistics;
@@ -46,9 +54,7 @@ std::string FormatSummary(const RunFigures& figures) {
     Line(text, "frames read", s.framesRead);
     Line(text, "RTPS messages parsed", s.rtpsMessagesParsed);
   }
-  std::uint64_t dropped = 0;
-  for (const auto& [reason, count] : DropReasons(s)) dropped += count;
-  Line(text, "dropped", dropped);
+  Line(text, "dropped", TotalDropped(s));
   for (const auto& [reason, count] : DropReasons(s)) {
     if (count != 0) Line(text, reason, count, 4);
   }

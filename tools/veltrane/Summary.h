@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Quorvel::Cli {
 
@@ -18,5 +20,9 @@ struct RunFigures {
 };
 
 std::string FormatSummary(const RunFigures& figures);
+
+// Every drop reason of the statistics with its label, in report order.
+std::vector<std::pair<std::string, std::uint64_t>> DropReasons(const EngineStatistics& statistics);
+std::uint64_t TotalDropped(const EngineStatistics& statistics);
 
 }  // namespace Quorvel::Cli
