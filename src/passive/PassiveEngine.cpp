@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "engine/core/EngineConfig.h"
 #include "engine/core/TypeIntrospector.h"
+#include "passive/DataFragReassembler.h"
 #include "passive/HexText.h"
 #include "passive/PassiveDataBatchProcessor.h"
 #include "passive/PassiveEndPointDiscoveryRecord.h"
@@ -162,6 +163,18 @@ void PassiveEngine::DissectRecordingFile(const std::string& path, bool wait) {
   // A Terminate meanwhile stops the stage, so IsFinished turns true then too.
   while (!stage->IsFinished()) std::this_thread::sleep_for(kIdlePollInterval);
   while (!terminating.load() && !IsIdle()) std::this_thread::sleep_for(kIdlePollInterval);
+  // Samples still missing DATA_FRAG fragments can no longer complete once every recording has
+  // been read and routed; give them up (counted) rather than keep them until Terminate. A
+  // recording still being read may yet complete them, so they wait for its end.
+  if (!terminating.load() && !AnyCaptureStageReading()) pipeline->rtpsProcessor->Fragments().Clear();
+}
+
+bool PassiveEngine::AnyCaptureStageReading() const {
+  std::shared_lock lock(captureStagesMutex);
+  for (const auto& stage : captureStages) {
+    if (!stage->IsFinished()) return true;
+  }
+  return false;
 }
 
 void PassiveEngine::AddWriterDiscoveryData(const std::string& writerGuid,

@@ -72,6 +72,8 @@ class PassiveEngine : public DDSEngine {
   std::shared_ptr<EngineCounters> Counters() const;
   void AddCaptureStage(std::shared_ptr<PassiveEthernetPacketsProcessor> stage);
   void StopCaptureStages();
+  // True while a live capture or another recording may still bring fragments.
+  bool AnyCaptureStageReading() const;
   void JoinPools();
 
   std::shared_ptr<boost::asio::thread_pool> mainPool;
