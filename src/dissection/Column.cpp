@@ -57,4 +57,14 @@ void Column::BuildNestedNameConcatenated() {
   flatKeyPieces.push_back(std::move(piece));
 }
 
+bool KindHasColumns(xtypes::TypeKind kind) {
+  return xtypes::IsPrimitiveKind(kind) || xtypes::IsStringKind(kind) ||
+         xtypes::IsCollectionKind(kind) || xtypes::IsAggregationKind(kind) ||
+         kind == xtypes::TypeKind::ENUMERATION || kind == xtypes::TypeKind::BITMASK;
+}
+
+bool IsOneValueColumn(const Column& column) {
+  return !column.nestedNames.empty() && column.nestedNames.back() == "[]";
+}
+
 }  // namespace Quorvel

@@ -70,4 +70,10 @@ struct Column {
 
 using ColumnList = std::vector<std::unique_ptr<Column>>;
 
+// False for the kinds that the column list gives no column (bitsets and anything unknown), so
+// walkers of a type and its columns skip those members in step.
+bool KindHasColumns(xtypes::TypeKind kind);
+// The single column of a collection whose elements are one value each (its last name is "[]").
+bool IsOneValueColumn(const Column& column);
+
 }  // namespace Quorvel

@@ -25,13 +25,6 @@ void AppendUnique(ordered_json& object, const std::string& name, ordered_json va
       .emplace_back(name, std::move(value));
 }
 
-// Kinds that the column list gives no column (bitsets and anything unknown).
-bool HasColumns(TypeKind kind) {
-  return xtypes::IsPrimitiveKind(kind) || xtypes::IsStringKind(kind) ||
-         xtypes::IsCollectionKind(kind) || xtypes::IsAggregationKind(kind) ||
-         kind == TypeKind::ENUMERATION || kind == TypeKind::BITMASK;
-}
-
 bool IsSignedDiscriminator(TypeKind kind) {
   return kind == TypeKind::INT8 || kind == TypeKind::INT16 || kind == TypeKind::INT32 ||
          kind == TypeKind::INT64;
@@ -42,10 +35,6 @@ std::uint64_t UnsignedDiscriminator(std::int64_t value, TypeKind kind) {
   const std::uint32_t size = xtypes::PrimitiveSize(kind);
   const auto bits = static_cast<std::uint64_t>(value);
   return size == 0 || size >= 8 ? bits : bits & ((std::uint64_t{1} << (8 * size)) - 1);
-}
-
-bool IsOneValueColumn(const Column& column) {
-  return !column.nestedNames.empty() && column.nestedNames.back() == "[]";
 }
 
 const ordered_json kDiscarded(ordered_json::value_t::discarded);
@@ -112,7 +101,7 @@ ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
   if (wantsJson) object.get_ref<ordered_json::object_t&>().reserve(members.size());
   for (std::uint32_t i = 1; i <= members.size(); ++i) {
     const TypeKind kind = members[i - 1].type->Resolve().kind();
-    if (!HasColumns(kind)) continue;
+    if (!KindHasColumns(kind)) continue;
     const Column* column = Current();
     if (!column) break;
     if (column->isOptional && !data.member_exists(i)) {
@@ -171,7 +160,7 @@ ordered_json DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data,
   const std::vector<xtypes::Member>& cases = unionType.members();
   for (std::uint32_t k = 1; k <= cases.size(); ++k) {
     const TypeKind kind = cases[k - 1].type->Resolve().kind();
-    if (!HasColumns(kind)) continue;
+    if (!KindHasColumns(kind)) continue;
     const Column* column = Current();
     if (!column) break;
     if (k != selected) {

@@ -18,19 +18,8 @@ namespace {
 using nlohmann::ordered_json;
 using xtypes::TypeKind;
 
-// Kinds that the column list gives no column (bitsets and anything unknown).
-bool HasColumns(TypeKind kind) {
-  return xtypes::IsPrimitiveKind(kind) || xtypes::IsStringKind(kind) ||
-         xtypes::IsCollectionKind(kind) || xtypes::IsAggregationKind(kind) ||
-         kind == TypeKind::ENUMERATION || kind == TypeKind::BITMASK;
-}
-
 bool IsNodeKind(TypeKind kind) {
   return xtypes::IsAggregationKind(kind) || xtypes::IsCollectionKind(kind);
-}
-
-bool IsOneValueColumn(const Column& column) {
-  return !column.nestedNames.empty() && column.nestedNames.back() == "[]";
 }
 
 const ordered_json* FindMember(const ordered_json* object, const std::string& key) {
@@ -147,7 +136,7 @@ void DynamicDataInjector::InjectStructure(xtypes::DynamicDataRef data, const Col
   const std::vector<xtypes::Member>& members = data.type().Resolve().all_members();
   for (std::uint32_t i = 1; i <= members.size(); ++i) {
     const TypeKind kind = members[i - 1].type->Resolve().kind();
-    if (!HasColumns(kind)) continue;
+    if (!KindHasColumns(kind)) continue;
     const Column* column = Current();
     if (!column) break;
     const std::string memberName = name + "." + column->memberName;
@@ -192,7 +181,7 @@ void DynamicDataInjector::InjectUnion(xtypes::DynamicDataRef data, const Column&
   const std::vector<xtypes::Member>& cases = data.type().Resolve().members();
   for (std::uint32_t k = 1; k <= cases.size(); ++k) {
     const TypeKind kind = cases[k - 1].type->Resolve().kind();
-    if (!HasColumns(kind)) continue;
+    if (!KindHasColumns(kind)) continue;
     const Column* column = Current();
     if (!column) break;
     if (k != selected) {
