@@ -14,7 +14,7 @@
 #include <quorvel/FactoryConfiguration.h>
 #include <quorvel/LogSeverityLevel.h>
 #include <quorvel/OutputFormats.h>
-#include <quorvel/TypeIntrospection.h>
+#include <quorvel/TypeDescription.h>
 
 #include <map>
 #include <memory>

@@ -6,7 +6,7 @@
 
 #include "DDSXmlMetadata.h"
 
-#include <quorvel/TypeIntrospection.h>
+#include <quorvel/TypeDescription.h>
 
 #include <cstdint>
 #include <filesystem>

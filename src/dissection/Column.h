@@ -7,7 +7,7 @@
 #include "ddsconfig/DDSXmlMetadata.h"
 #include "middleware/xtypes/DynamicType.h"
 
-#include <quorvel/TypeIntrospection.h>
+#include <quorvel/TypeDescription.h>
 
 #include <cstdint>
 #include <map>

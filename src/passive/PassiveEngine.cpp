@@ -2,7 +2,7 @@
 
 #include "common/Log.h"
 #include "engine/core/EngineConfig.h"
-#include "engine/core/TypeIntrospector.h"
+#include "engine/core/TypeDescriber.h"
 #include "passive/DataFragReassembler.h"
 #include "passive/HexText.h"
 #include "passive/PassiveDataBatchProcessor.h"

@@ -8,7 +8,7 @@
 
 #include <quorvel/EndpointInfo.h>
 #include <quorvel/EngineStatistics.h>
-#include <quorvel/TypeIntrospection.h>
+#include <quorvel/TypeDescription.h>
 
 #include <bitset>
 #include <map>

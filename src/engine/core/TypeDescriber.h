@@ -3,7 +3,7 @@
 // Builds the public description of one type (TypeInfo, one Element per flattened column) from
 // a fresh TypeProcessor. Nothing is cached: each call flattens the type again.
 
-#include <quorvel/TypeIntrospection.h>
+#include <quorvel/TypeDescription.h>
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "engine/core/TypeIntrospector.h"
+#include "engine/core/TypeDescriber.h"
 
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
