@@ -4,6 +4,9 @@
 # uninstrumented; what they report is filtered by the suppression files in
 # scripts/sanitizers/, which scripts/build.sh hands to the tests through the environment.
 set(VELTRANE_SANITIZE "" CACHE STRING "Sanitizers to build with, e.g. address,undefined or thread")
+# Test folders whose code runs on several threads (delivery, capture and dissection pipelines,
+# active readers): the ones the ThreadSanitizer build compiles and runs, under the label thread.
+set(VELTRANE_THREAD_SANITIZED_FOLDERS engine dissection passive passive_e2e frag active)
 
 if(NOT VELTRANE_SANITIZE)
   return()
