@@ -17,6 +17,11 @@ struct EngineConfiguration {
   std::vector<std::string> ddsConfigurationFilesPath;
   // Capture device, PASSIVE_DYNAMIC_MONITORING only.
   std::string monitoredInterfaceName;
+  // Passive modes: how many messages (captured RTPS messages, the sub-messages and samples
+  // routed from them, samples waiting for delivery) may wait in the pipeline. Above it a
+  // recording's capture pauses until half of them are done, and a live capture drops what it
+  // reads (counted as droppedCaptureOverflow). Range [1, INT32_MAX].
+  std::uint64_t maxPipelineMessages = 4096;
   // Active modes only; -1 takes the domain id of the participant definition.
   std::int64_t domainId = -1;
   // Active modes only; empty takes the first participant definition.

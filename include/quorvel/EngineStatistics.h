@@ -38,6 +38,10 @@ struct EngineStatistics {
   std::uint64_t droppedUnknownType = 0;       // writer announcements without topic, type or
                                               // GUID, or of a type no type file defines
 
+  // Live capture: frames that libpcap or the interface dropped before the engine could read
+  // them (pcap_stats ps_drop + ps_ifdrop); they are not among framesRead.
+  std::uint64_t capturePacketsDroppedByDriver = 0;
+
   // Messages waiting in the pipeline queues at the time of the snapshot, by queue name.
   std::map<std::string, std::uint64_t> queueDepths;
 };

@@ -15,6 +15,7 @@ namespace Quorvel {
 namespace {
 
 constexpr std::uint64_t kMaxThreadPoolSize = 2147483647;
+constexpr std::uint64_t kMaxPipelineMessages = 2147483647;
 
 std::filesystem::path DirectoryOrWorkingDirectory(const std::string& text) {
   return text.empty() ? std::filesystem::current_path() : std::filesystem::path(text);
@@ -39,6 +40,13 @@ void EngineConfig::InitializeAndVerifyConfiguration(const EngineConfiguration& c
                              std::to_string(c.threadPoolSize));
   }
   threadPoolSize = c.threadPoolSize;
+
+  if (c.maxPipelineMessages < 1 || c.maxPipelineMessages > kMaxPipelineMessages) {
+    throw std::runtime_error(
+        "engineConfiguration.maxPipelineMessages is not in range [1,INT32_MAX] - " +
+        std::to_string(c.maxPipelineMessages));
+  }
+  maxPipelineMessages = c.maxPipelineMessages;
 
   if (operationMode == EngineOperationMode::PASSIVE_DYNAMIC_MONITORING) {
     CheckMonitoredInterface(c.monitoredInterfaceName);

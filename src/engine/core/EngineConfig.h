@@ -37,6 +37,7 @@ class EngineConfig {
   void InitConstantTypeProcessors();
 
   std::uint64_t threadPoolSize = 1;
+  std::uint64_t maxPipelineMessages = 4096;
   EngineOperationMode operationMode = EngineOperationMode::ACTIVE_DYNAMIC_MONITORING;
   std::string operationModeName;
   std::string monitoredInterfaceName;

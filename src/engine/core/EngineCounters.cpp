@@ -55,6 +55,7 @@ EngineStatistics EngineCounters::Snapshot(SubMessageNamer namer) const {
   statistics.droppedCaptureOverflow = droppedOf(DropReason::CAPTURE_OVERFLOW);
   statistics.droppedNotDissected = droppedOf(DropReason::NOT_DISSECTED);
   statistics.droppedUnknownType = droppedOf(DropReason::UNKNOWN_TYPE);
+  statistics.capturePacketsDroppedByDriver = Load(driverDropped);
   return statistics;
 }
 

@@ -35,6 +35,8 @@ class EngineCounters {
   void SubMessageSeen(std::uint8_t id) { Bump(subMessages[id]); }
   void Delivered(DeliveredKind kind, std::uint64_t count = 1);
   void Dropped(DropReason reason, std::uint64_t count = 1);
+  // Packets libpcap or the interface dropped before the capture read them.
+  void DriverDropped(std::uint64_t count) { Bump(driverDropped, count); }
 
   // Names a sub-message id; an empty name falls back to "0x" + two hexadecimal digits.
   using SubMessageNamer = std::string (*)(std::uint8_t id);
@@ -51,6 +53,7 @@ class EngineCounters {
   std::array<std::atomic<std::uint64_t>, 256> subMessages{};
   std::array<std::atomic<std::uint64_t>, 2> delivered{};
   std::array<std::atomic<std::uint64_t>, 10> dropped{};
+  std::atomic<std::uint64_t> driverDropped{0};
 };
 
 }  // namespace Quorvel
