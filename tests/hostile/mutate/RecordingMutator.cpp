@@ -3,7 +3,6 @@
 #include "FrameLayout.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace Quorvel::Hostile {
@@ -21,24 +20,40 @@ std::vector<std::size_t> RecordingMutator::FramesWhere(const PcapRecording& reco
   return indexes;
 }
 
+const char* RecordingMutator::Name(MutationKind kind) {
+  switch (kind) {
+    case MutationKind::FLIP_BYTES: return "flip";
+    case MutationKind::SUB_MESSAGE_LENGTH: return "sublength";
+    case MutationKind::TRUNCATE: return "truncate";
+    case MutationKind::DUPLICATE: return "duplicate";
+    case MutationKind::REORDER: return "reorder";
+    case MutationKind::DROP_IP_FRAGMENT: return "drop-ipfrag";
+    case MutationKind::DROP_DATA_FRAG: return "drop-datafrag";
+  }
+  return "?";
+}
+
+bool RecordingMutator::Apply(MutationKind kind, PcapRecording& recording) {
+  if (recording.frames.empty()) return false;
+  switch (kind) {
+    case MutationKind::FLIP_BYTES: return FlipBytes(recording);
+    case MutationKind::SUB_MESSAGE_LENGTH: return CorruptSubMessageLength(recording);
+    case MutationKind::TRUNCATE: return Truncate(recording);
+    case MutationKind::DUPLICATE: return Duplicate(recording);
+    case MutationKind::REORDER: return Reorder(recording);
+    case MutationKind::DROP_IP_FRAGMENT: return DropIpFragment(recording);
+    case MutationKind::DROP_DATA_FRAG: return DropDataFrag(recording);
+  }
+  return false;
+}
+
 std::vector<std::string> RecordingMutator::Mutate(PcapRecording& recording) {
-  using Mutation = bool (RecordingMutator::*)(PcapRecording&);
-  static constexpr std::array<std::pair<const char*, Mutation>, 7> kMutations{{
-      {"flip", &RecordingMutator::FlipBytes},
-      {"sublength", &RecordingMutator::CorruptSubMessageLength},
-      {"truncate", &RecordingMutator::Truncate},
-      {"duplicate", &RecordingMutator::Duplicate},
-      {"reorder", &RecordingMutator::Reorder},
-      {"drop-ipfrag", &RecordingMutator::DropIpFragment},
-      {"drop-datafrag", &RecordingMutator::DropDataFrag},
-  }};
   std::vector<std::string> applied;
   const std::size_t wanted = 1 + Below(4);
   // A mutation with nothing to act on is drawn again, a bounded number of times.
   for (std::size_t attempt = 0; applied.size() < wanted && attempt < 4 * wanted; ++attempt) {
-    const auto& [name, mutation] = kMutations[Below(kMutations.size())];
-    if (recording.frames.empty()) break;
-    if ((this->*mutation)(recording)) applied.emplace_back(name);
+    const auto kind = static_cast<MutationKind>(Below(kMutationKinds));
+    if (Apply(kind, recording)) applied.emplace_back(Name(kind));
   }
   return applied;
 }

@@ -12,15 +12,29 @@
 
 namespace Quorvel::Hostile {
 
+enum class MutationKind {
+  FLIP_BYTES,          // "flip": up to 16 bytes, mostly inside RTPS
+  SUB_MESSAGE_LENGTH,  // "sublength": one sub-message's octetsToNextHeader
+  TRUNCATE,            // "truncate": one frame cut short
+  DUPLICATE,           // "duplicate": one frame again, a little later
+  REORDER,             // "reorder": a window of up to 16 frames shuffled
+  DROP_IP_FRAGMENT,    // "drop-ipfrag": one IPv4 fragment gone
+  DROP_DATA_FRAG,      // "drop-datafrag": one frame carrying DATA_FRAG gone
+};
+inline constexpr int kMutationKinds = 7;
+
 class RecordingMutator {
  public:
   explicit RecordingMutator(std::uint64_t seed) : random_(seed) {}
 
+  static const char* Name(MutationKind kind);
+
   // Applies one to four mutations and returns their names, in the order applied.
   std::vector<std::string> Mutate(PcapRecording& recording);
+  // False when the recording offers nothing to act on (no fragment to drop, no frame).
+  bool Apply(MutationKind kind, PcapRecording& recording);
 
  private:
-  // Each returns false when the recording offers nothing to act on (no fragment to drop).
   bool FlipBytes(PcapRecording& recording);
   bool CorruptSubMessageLength(PcapRecording& recording);
   bool Truncate(PcapRecording& recording);
