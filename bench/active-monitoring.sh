@@ -26,7 +26,8 @@ printf '%-6s %-14s %12s %10s\n' size subscriber samples/s lost
 for size in 0 1024; do
   declare -A rate=()
   for subscriber in ddsperf plain engine; do
-    ddsperf -i $domain -D $((seconds + 4)) pub size $size > "$work/pub.txt" 2>&1 &
+    # Long enough for a slow discovery; stopped once the subscriber is done.
+    ddsperf -i $domain -D $((seconds + 30)) pub size $size > "$work/pub.txt" 2>&1 &
     pub=$!
     case $subscriber in
       ddsperf)
@@ -37,6 +38,7 @@ for size in 0 1024; do
         rate[$subscriber]=$(awk '{ for (i = 1; i <= NF; i++) if ($i == "rate") printf "%.0f", $(i+1) }' "$work/bench.txt")
         lost=$(awk '{ for (i = 1; i <= NF; i++) if ($i == "dropped") print $(i+1) }' "$work/bench.txt"); lost=${lost:-0} ;;
     esac
+    kill -INT $pub 2>/dev/null || true
     wait $pub || true
     printf '%-6s %-14s %12s %10s\n' $size $subscriber "${rate[$subscriber]}" "$lost"
   done

@@ -13,7 +13,6 @@
 #include "middleware/cdr/CdrError.h"
 #include "middleware/transport/AsyncWaitSet.h"
 #include "middleware/transport/TopicReader.h"
-#include "middleware/transport/WaitCondition.h"
 #include "middleware/xtypes/DynamicData.h"
 
 #include <stdexcept>
@@ -64,15 +63,19 @@ bool ActiveTopicProcessor::InitializeDissectorDataHandlers() {
 }
 
 void ActiveTopicProcessor::Operation() {
-  std::vector<Transport::ReceivedSample> batch;
+  batch.clear();
   try {
+    // The condition stays locked until this run returns: triggers meanwhile only mark it
+    // pending, so the next run takes everything that arrived as one batch, in order.
     reader->TakeAll(batch);
-    // Newer data may be dissected by another worker while this batch is.
-    reader->Condition()->Unlock();
   } catch (const std::exception& e) {
     LogError(" Operation Error On reader = " + readerName + " - error = " + e.what());
     return;
   }
+  ProcessBatch();
+}
+
+void ActiveTopicProcessor::ProcessBatch() {
   for (const Transport::ReceivedSample& received : batch) {
     try {
       ProcessSample(received);
@@ -97,9 +100,11 @@ void ActiveTopicProcessor::ProcessSample(const Transport::ReceivedSample& receiv
   auto sample = std::make_shared<DDSSample>(*this, Settings(),
                                             ActiveSampleMetadata(info, topicName, domainId));
   if (info.validData) {
-    xtypes::DynamicData data(Type());
-    cdr::from_cdr_buffer(data, received.payload);
-    DynamicDataDissector(data, *sample);
+    // Decoding overwrites every member, so one sample serves the whole stream without
+    // allocating again once its sequences and strings have grown.
+    if (!decoded) decoded = std::make_unique<xtypes::DynamicData>(Type());
+    cdr::from_cdr_buffer(*decoded, received.payload);
+    DynamicDataDissector(*decoded, *sample);
   } else {
     VELTRANE_LOG(TRACE, "Processing a non-valid sample on topic " + topicName);
     // Without remembered key values (an instance never seen with data, or a handle Fast DDS

@@ -5,8 +5,9 @@
 // Disposes and unregisters (no data) are reported with the key members of the instance's
 // remembered first sample, and nothing else of it.
 //
-// Threads: Operation runs on the topic wait set's workers, one at a time per reader until the
-// take is done; everything a batch needs is local to the call.
+// Threads: Operation runs on the topic wait set's workers, one run per reader at a time (the
+// reader's condition stays locked until the run returns), so a reader's samples are delivered
+// in the order they were taken, and the batch and decode buffers are reused from run to run.
 
 #include "dissection/DataProcessor.h"
 
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Quorvel {
 
@@ -21,6 +23,9 @@ namespace Transport {
 class AsyncWaitSet;
 class TopicReader;
 struct ReceivedSample;
+}
+namespace xtypes {
+class DynamicData;
 }
 
 class KeyMemberFilter;
@@ -45,6 +50,7 @@ class ActiveTopicProcessor : public DataProcessor,
 
  private:
   void ProcessSample(const Transport::ReceivedSample& received);
+  void ProcessBatch();
 
   std::shared_ptr<Transport::TopicReader> reader;
   std::shared_ptr<Transport::AsyncWaitSet> topicWaitSet;
@@ -52,6 +58,9 @@ class ActiveTopicProcessor : public DataProcessor,
   std::string readerName;
   std::optional<std::int64_t> domainId;
   std::unique_ptr<const KeyMemberFilter> keyMembers;
+  // Reused by every run: taken samples and the sample they are decoded into.
+  std::vector<Transport::ReceivedSample> batch;
+  std::unique_ptr<xtypes::DynamicData> decoded;
 };
 
 }  // namespace Quorvel

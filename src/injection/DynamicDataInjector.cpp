@@ -3,12 +3,12 @@
 #include "common/Log.h"
 #include "dissection/CommonHelperFunctions.h"
 #include "dissection/JsonMapConversion.h"
+#include "injection/DirectValueStore.h"
 #include "injection/InjectionValueParsers.h"
 #include "middleware/xtypes/DynamicType.h"
 
 #include <nlohmann/json.hpp>
 
-#include <limits>
 #include <stdexcept>
 
 namespace Quorvel {
@@ -35,57 +35,6 @@ void LogMissing(const std::string& name) {
 [[noreturn]] void WrongShape(const char* expected, const std::string& name, const ordered_json& input) {
   throw std::runtime_error(std::string("Expected ") + expected + " for field '" + name +
                            "' .Received : " + input.dump());
-}
-
-// A JSON integer or boolean stored straight into an integral or boolean member, when the
-// value fits the member exactly (the text path gives the same value then). Anything else
-// (floating point, out of the member's range, texts) takes the text path and its checks.
-template <typename T>
-bool StoreIfFits(xtypes::DynamicDataRef data, std::uint32_t index, const ordered_json& value) {
-  // get_ptr is one type check; get<> would go through the library's conversion dispatch.
-  if (const auto* u = value.get_ptr<const ordered_json::number_unsigned_t*>()) {
-    if (*u > static_cast<std::uint64_t>(std::numeric_limits<T>::max())) return false;
-    data.value<T>(index, static_cast<T>(*u));
-    return true;
-  }
-  if (const auto* i = value.get_ptr<const ordered_json::number_integer_t*>()) {
-    const std::int64_t v = *i;
-    if constexpr (std::is_unsigned_v<T>) {
-      if (v < 0 || static_cast<std::uint64_t>(v) > std::numeric_limits<T>::max()) return false;
-    } else {
-      if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) return false;
-    }
-    data.value<T>(index, static_cast<T>(v));
-    return true;
-  }
-  return false;
-}
-
-bool StoreDirectly(xtypes::DynamicDataRef data, std::uint32_t index, TypeKind kind,
-                   const ordered_json& value) {
-  switch (kind) {
-    case TypeKind::BOOLEAN:
-      if (const auto* b = value.get_ptr<const ordered_json::boolean_t*>()) {
-        data.value<bool>(index, *b);
-        return true;
-      }
-      return false;
-    case TypeKind::BYTE: return StoreIfFits<std::uint8_t>(data, index, value);
-    case TypeKind::INT8: return StoreIfFits<std::int8_t>(data, index, value);
-    case TypeKind::INT16: return StoreIfFits<std::int16_t>(data, index, value);
-    case TypeKind::UINT16: return StoreIfFits<std::uint16_t>(data, index, value);
-    case TypeKind::INT32: return StoreIfFits<std::int32_t>(data, index, value);
-    case TypeKind::UINT32: return StoreIfFits<std::uint32_t>(data, index, value);
-    case TypeKind::INT64: return StoreIfFits<std::int64_t>(data, index, value);
-    case TypeKind::UINT64: return StoreIfFits<std::uint64_t>(data, index, value);
-    case TypeKind::FLOAT64:
-      if (const auto* d = value.get_ptr<const ordered_json::number_float_t*>()) {
-        data.value<double>(index, *d);
-        return true;
-      }
-      return false;
-    default: return false;
-  }
 }
 
 }  // namespace
@@ -256,7 +205,15 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
   const bool nodeElements = IsNodeKind(elementKind);
   const std::size_t elementStart = headerIter;
   const ordered_json::array_t& elementValues = elements->get_ref<const ordered_json::array_t&>();
-  for (std::size_t k = 0; k < count; ++k) {
+  // Large collections of numbers go straight into the element block; the first element that
+  // needs more (a text, a value out of range) and everything after it take the checked way.
+  std::size_t k = 0;
+  if (!nodeElements && !reportUnusedFields && count != 0 && Current()) {
+    k = injection::StoreLeadingElements(data, Current()->typeKind, elementValues.data(), count);
+    if (!isSequence) headerIter += k;
+    else if (k != 0) headerIter = elementStart + 1;
+  }
+  for (; k < count; ++k) {
     if (isSequence) headerIter = elementStart;
     const Column* column = Current();
     if (!column) break;
@@ -272,7 +229,7 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
     }
     if (element.is_null()) throw std::runtime_error("Value of field '" + elementName(k) + " cannot be null");
     // Elements are the bulk of big samples: their names are made only when they are needed.
-    if (!reportUnusedFields && StoreDirectly(data, index, column->typeKind, element)) {
+    if (!reportUnusedFields && injection::StoreDirectly(data, index, column->typeKind, element)) {
       ++headerIter;
       continue;
     }
@@ -326,7 +283,7 @@ void DynamicDataInjector::InjectMember(xtypes::DynamicDataRef data, std::uint32_
     SkipMember();
     return;
   }
-  if (!reportUnusedFields && StoreDirectly(data, index, column.typeKind, *value)) {
+  if (!reportUnusedFields && injection::StoreDirectly(data, index, column.typeKind, *value)) {
     ++headerIter;
     return;
   }

@@ -99,9 +99,9 @@ class FastReader {
     elements.reserve(FlatElementCount());
     while (true) {
       SkipSpace();
-      // Numbers, the bulk of large arrays, are built in place.
+      // Numbers, the bulk of large arrays, are constructed in place as what they are.
       if (at != end && (IsDigit(*at) || *at == '-')) {
-        if (!ReadNumber(elements.emplace_back())) return false;
+        if (!AppendNumber(elements)) return false;
       } else if (!ReadValue(elements.emplace_back(), depth)) {
         return false;
       }
@@ -165,10 +165,17 @@ class FastReader {
 
   static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+  struct Number {
+    enum class Kind { UNSIGNED, SIGNED, FLOAT } kind = Kind::UNSIGNED;
+    std::uint64_t unsignedValue = 0;
+    std::int64_t signedValue = 0;
+    double floatValue = 0;
+  };
+
   // The JSON number grammar; integers become unsigned (no sign) or signed (a minus) 64-bit
   // values, and floating point when they have a fraction, an exponent or do not fit, as
   // nlohmann's parser decides.
-  bool ReadNumber(ordered_json& out) {
+  bool ScanNumber(Number& number) {
     const char* start = at;
     const char* p = at;
     const bool negative = p != end && *p == '-';
@@ -196,26 +203,45 @@ class FastReader {
     at = p;
     if (integral) {
       if (negative) {
-        std::int64_t value = 0;
-        const auto [last, error] = std::from_chars(start, p, value);
+        const auto [last, error] = std::from_chars(start, p, number.signedValue);
         if (error == std::errc() && last == p) {
-          out = ordered_json(static_cast<ordered_json::number_integer_t>(value));
+          number.kind = Number::Kind::SIGNED;
           return true;
         }
       } else {
-        std::uint64_t value = 0;
-        const auto [last, error] = std::from_chars(start, p, value);
+        const auto [last, error] = std::from_chars(start, p, number.unsignedValue);
         if (error == std::errc() && last == p) {
-          out = value;
+          number.kind = Number::Kind::UNSIGNED;
           return true;
         }
       }
     }
-    double value = 0;
-    const auto [last, error] = std::from_chars(start, p, value);
+    const auto [last, error] = std::from_chars(start, p, number.floatValue);
     // Out of double's range: nlohmann reports it.
-    if (error != std::errc() || last != p || !std::isfinite(value)) return false;
-    out = value;
+    if (error != std::errc() || last != p || !std::isfinite(number.floatValue)) return false;
+    number.kind = Number::Kind::FLOAT;
+    return true;
+  }
+
+  static ordered_json ToJson(const Number& number) {
+    switch (number.kind) {
+      case Number::Kind::SIGNED: return ordered_json(static_cast<ordered_json::number_integer_t>(number.signedValue));
+      case Number::Kind::FLOAT: return ordered_json(number.floatValue);
+      default: return ordered_json(static_cast<ordered_json::number_unsigned_t>(number.unsignedValue));
+    }
+  }
+
+  bool ReadNumber(ordered_json& out) {
+    Number number;
+    if (!ScanNumber(number)) return false;
+    out = ToJson(number);
+    return true;
+  }
+
+  bool AppendNumber(ordered_json::array_t& elements) {
+    Number number;
+    if (!ScanNumber(number)) return false;
+    elements.emplace_back(ToJson(number));
     return true;
   }
 

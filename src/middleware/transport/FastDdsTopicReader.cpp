@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace Quorvel::Transport {
 namespace {
@@ -65,6 +66,10 @@ std::size_t FastDdsTopicReader::TakeAll(std::vector<ReceivedSample>& samples) {
   std::shared_lock<std::shared_mutex> guard(closeMutex);
   dds::DataReader& open = Open();
   std::size_t taken = 0;
+  const bool keyed = type->Resolve().HasKey();
+  // Streams mostly repeat a few instances: the cache (and its lock) is asked once per run of
+  // samples of one instance, not once per sample.
+  std::optional<InstanceHandle> lastKnown;
   while (taken < kMaxSamplesPerTake) {
     dds::LoanableSequence<SerializedPayload> data;
     dds::SampleInfoSeq infos;
@@ -80,9 +85,10 @@ std::size_t FastDdsTopicReader::TakeAll(std::vector<ReceivedSample>& samples) {
       if (infos[i].valid_data) {
         // The loaned sample is ours to empty: Fast DDS fills it anew on its next use.
         sample.payload.swap(data[i].bytes);
-        if (type->Resolve().HasKey() && sample.info.instanceHandle != kUnknownInstance &&
-            !keys.Knows(sample.info.instanceHandle)) {
-          keys.Remember(sample.info.instanceHandle, sample.payload);
+        const InstanceHandle& instance = sample.info.instanceHandle;
+        if (keyed && instance != kUnknownInstance && instance != lastKnown) {
+          if (!keys.Knows(instance)) keys.Remember(instance, sample.payload);
+          lastKnown = instance;
         }
       }
     }

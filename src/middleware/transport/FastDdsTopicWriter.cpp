@@ -53,7 +53,8 @@ void FastDdsTopicWriter::Perform(Operation operation, std::span<const std::uint8
                                  const std::optional<cdr::KeyHash>& keyHash) {
   static constexpr const char* kOperationNames[] = {"DataWriter::write", "DataWriter::dispose",
                                                    "DataWriter::unregister_instance"};
-  const std::string what = std::string(kOperationNames[static_cast<int>(operation)]) + " on " + name;
+  // Named only on failure: this runs once per sample written.
+  const auto what = [&] { return std::string(kOperationNames[static_cast<int>(operation)]) + " on " + name; };
   SerializedPayload sample;
   sample.view = payload.data();
   sample.viewSize = payload.size();
@@ -64,23 +65,25 @@ void FastDdsTopicWriter::Perform(Operation operation, std::span<const std::uint8
     try {
       sample.keyHash = hasher->Hash(payload.data(), payload.size());
     } catch (const std::exception& error) {
-      ThrowLogged(what + " failed: " + error.what());
+      ThrowLogged(what() + " failed: " + error.what());
     }
   }
   std::shared_lock<std::shared_mutex> guard(closeMutex);
   dds::DataWriter& open = Open();
+  ReturnCode_t result = ReturnCode_t::RETCODE_OK;
   switch (operation) {
     case Operation::WRITE:
       // Fast DDS 2.9's write(void*) reports only a boolean; the handle form gives the code.
-      CheckReturnCode(open.write(&sample, c_InstanceHandle_Unknown), what);
+      result = open.write(&sample, c_InstanceHandle_Unknown);
       break;
     case Operation::DISPOSE:
-      CheckReturnCode(open.dispose(&sample, c_InstanceHandle_Unknown), what);
+      result = open.dispose(&sample, c_InstanceHandle_Unknown);
       break;
     case Operation::UNREGISTER:
-      CheckReturnCode(open.unregister_instance(&sample, c_InstanceHandle_Unknown), what);
+      result = open.unregister_instance(&sample, c_InstanceHandle_Unknown);
       break;
   }
+  if (result != ReturnCode_t::RETCODE_OK) CheckReturnCode(result, what());
 }
 
 void FastDdsTopicWriter::Write(std::span<const std::uint8_t> payload, const std::optional<cdr::KeyHash>& keyHash) {

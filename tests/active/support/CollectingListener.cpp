@@ -29,6 +29,11 @@ std::vector<std::string> CollectingListener::UserJson() const {
   return userJson;
 }
 
+std::size_t CollectingListener::UserMapCount() const {
+  std::lock_guard<std::mutex> guard(mutex);
+  return userMaps.size();
+}
+
 std::vector<Fields> CollectingListener::UserMaps() const {
   std::lock_guard<std::mutex> guard(mutex);
   return userMaps;

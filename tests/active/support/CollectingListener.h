@@ -30,6 +30,7 @@ class CollectingListener : public EngineListener {
 
   std::vector<std::string> UserJson() const;
   std::vector<Fields> UserMaps() const;
+  std::size_t UserMapCount() const;
   std::vector<std::string> DiscoveryJson() const;
   std::vector<Fields> DiscoveryMaps() const;
 
