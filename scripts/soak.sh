@@ -35,6 +35,7 @@ export CYCLONEDDS_URI='<General><Interfaces><NetworkInterface name="lo" multicas
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -INT "$pid" 2> /dev/null || true; done
+  [ -z "${ddsperf_pid:-}" ] || kill -TERM "$ddsperf_pid" 2> /dev/null || true
 }
 trap cleanup EXIT
 
@@ -51,9 +52,11 @@ monitor_pid=$!
 capture_pid=$!
 pids=("$monitor_pid" "$capture_pid")
 sleep 3
-ddsperf -i "$domain" pub "${rate}Hz" > "$out/ddsperf.log" 2>&1 &
+# A background job of a script starts with SIGINT ignored and ddsperf keeps it so: it is
+# stopped with SIGTERM, and its -D bounds it should this script die first.
+ddsperf -i "$domain" -D $(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 + 120 }') \
+  pub "${rate}Hz" > "$out/ddsperf.log" 2>&1 &
 ddsperf_pid=$!
-pids+=("$ddsperf_pid")
 
 status_field() {  # status_field <pid> <field>: the number of a /proc/<pid>/status line
   awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"
@@ -79,8 +82,9 @@ for ((i = 1; i <= samples; i++)); do
   done
 done
 
-kill -INT "$ddsperf_pid" 2> /dev/null || true
+kill -TERM "$ddsperf_pid" 2> /dev/null || true
 wait "$ddsperf_pid" 2> /dev/null || true
+ddsperf_pid=
 kill -INT "$monitor_pid" "$capture_pid"
 wait "$monitor_pid" || true
 wait "$capture_pid" || true
