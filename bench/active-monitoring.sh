@@ -38,7 +38,7 @@ for size in 0 1024; do
         rate[$subscriber]=$(awk '{ for (i = 1; i <= NF; i++) if ($i == "rate") printf "%.0f", $(i+1) }' "$work/bench.txt")
         lost=$(awk '{ for (i = 1; i <= NF; i++) if ($i == "dropped") print $(i+1) }' "$work/bench.txt"); lost=${lost:-0} ;;
     esac
-    kill -INT $pub 2>/dev/null || true
+    kill $pub 2>/dev/null || true
     wait $pub || true
     printf '%-6s %-14s %12s %10s\n' $size $subscriber "${rate[$subscriber]}" "$lost"
   done

@@ -15,7 +15,7 @@ BUILD=${1:-build}
 RUN_SECONDS=${2:-5}
 ROUNDS=${3:-3}
 DOMAIN=161
-BENCH="$BUILD/bench/veltrane_injection_bench"
+BENCH="$BUILD/bench/injection-throughput/veltrane_injection_bench"
 WORK=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
 export CYCLONEDDS_URI='<General><Interfaces><NetworkInterface name="lo" multicast="true"/></Interfaces></General><Discovery><ParticipantIndex>auto</ParticipantIndex></Discovery>'
