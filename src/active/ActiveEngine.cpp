@@ -200,13 +200,17 @@ void ActiveEngine::Run() {
 
 void ActiveEngine::InjectMessage(const std::string& writerName, const std::string& json, bool,
                                  bool reportUnusedFields) {
-  InjectDocument(writerName, injection::ParseInjectionJson(json), reportUnusedFields);
+  nlohmann::ordered_json document = injection::ParseInjectionJson(json);
+  InjectDocument(writerName, document, reportUnusedFields);
+  injection::ReleaseInjectionDocument(document);
 }
 
 void ActiveEngine::InjectMessage(const std::string& writerName,
                                  const std::map<std::string, std::string>& fields, bool,
                                  bool reportUnusedFields) {
-  InjectDocument(writerName, injection::MapToInjectionJson(fields), reportUnusedFields);
+  nlohmann::ordered_json document = injection::MapToInjectionJson(fields);
+  InjectDocument(writerName, document, reportUnusedFields);
+  injection::ReleaseInjectionDocument(document);
 }
 
 void ActiveEngine::InjectDocument(const std::string& writerName, const nlohmann::ordered_json& input,

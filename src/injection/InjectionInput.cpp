@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <vector>
+
 namespace Quorvel::injection {
 
 nlohmann::ordered_json ParseInjectionJson(const std::string& text) {
@@ -22,6 +24,23 @@ nlohmann::ordered_json MapToInjectionJson(const std::map<std::string, std::strin
   } catch (const std::exception& e) {
     throw InjectionInputError(std::string("Veltrane::InjectMessage error converting map format: ") +
                               e.what());
+  }
+}
+
+void ReleaseInjectionDocument(nlohmann::ordered_json& document) {
+  // Iterative, as nlohmann's own release is: the input may nest deeply.
+  std::vector<nlohmann::ordered_json*> pending{&document};
+  while (!pending.empty()) {
+    nlohmann::ordered_json& value = *pending.back();
+    pending.pop_back();
+    if (!value.is_structured()) continue;
+    bool plain = value.is_array();
+    for (nlohmann::ordered_json& child : value) {
+      if (!child.is_structured()) continue;
+      plain = false;
+      pending.push_back(&child);
+    }
+    if (plain) value.clear();
   }
 }
 

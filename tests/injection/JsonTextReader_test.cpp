@@ -81,5 +81,24 @@ TEST(JsonTextReader, LeavesTheRestToTheParser) {
   }
 }
 
+// A document released after injection keeps its shape and its scalars outside arrays, loses
+// only the elements of arrays of plain values, and nesting of any depth is walked without
+// recursion.
+TEST(JsonTextReader, ReleasedDocumentsLoseOnlyTheirPlainArrays) {
+  ordered_json document = ordered_json::parse(
+      R"({"SampleData": {"n": 1, "seq": [1, 2, 3], "rows": [[1, 2], [3]], "list": [{"x": [4, 5], "y": 6}, 7],
+           "s": ["a", null, true]}})");
+  injection::ReleaseInjectionDocument(document);
+  EXPECT_EQ(document.dump(),
+            R"({"SampleData":{"n":1,"seq":[],"rows":[[],[]],"list":[{"x":[],"y":6},7],"s":[]}})");
+
+  const std::size_t depth = 100000;
+  ordered_json deep = ordered_json::parse(std::string(depth, '[') + "1" + std::string(depth, ']'));
+  injection::ReleaseInjectionDocument(deep);
+  const ordered_json* innermost = &deep;
+  for (std::size_t k = 1; k < depth; ++k) innermost = &innermost->front();
+  EXPECT_TRUE(innermost->is_array() && innermost->empty());
+}
+
 }  // namespace
 }  // namespace Quorvel
