@@ -41,8 +41,9 @@ bool KeyMemberFilter::IsKeyMember(std::string_view flatName) const {
 }
 
 void KeyMemberFilter::CopyKeyMembers(const Outputter& full, Outputter& keyOnly) const {
-  const nlohmann::ordered_json& document = full.SampleJson();
-  if (const auto data = document.find("SampleData"); data != document.end()) {
+  // A rare path (samples without data): the full sample's text is parsed back and pruned.
+  const auto document = nlohmann::ordered_json::parse(full.DocumentText());
+  if (const auto data = document.find("SampleData"); document.is_object() && data != document.end()) {
     // Members keep their order: the key members of each level, as the type declares them.
     auto prune = [](auto& self, const nlohmann::ordered_json& value, const Node& node) -> nlohmann::ordered_json {
       nlohmann::ordered_json kept = nlohmann::ordered_json::object();
@@ -54,7 +55,8 @@ void KeyMemberFilter::CopyKeyMembers(const Outputter& full, Outputter& keyOnly) 
       }
       return kept;
     };
-    keyOnly.SampleJson()["SampleData"] = prune(prune, *data, root);
+    if (JsonWriter* json = keyOnly.BeginJsonMember("SampleData"))
+      json->Raw(prune(prune, *data, root).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   }
   for (const auto& [name, text] : full.MapPrint()) {
     const std::string_view flatName(name);

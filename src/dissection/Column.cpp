@@ -1,5 +1,7 @@
 #include "dissection/Column.h"
 
+#include "dissection/JsonWriter.h"
+
 #include <cctype>
 #include <string_view>
 
@@ -55,6 +57,7 @@ void Column::BuildNestedNameConcatenated() {
   }
   piece += rest;
   flatKeyPieces.push_back(std::move(piece));
+  jsonKey = JsonWriter::QuotedKey(memberName);
 }
 
 bool KindHasColumns(xtypes::TypeKind kind) {

@@ -56,12 +56,14 @@ struct Column {
   // "SampleData." + nestedNameWithoutDiscriminators cut at every "[i]": the flat-map key of a
   // value is these pieces joined by the current sequence indexes, with no search at run time.
   std::vector<std::string> flatKeyPieces;
+  // memberName as a quoted JSON key with its colon, escaped once for every sample.
+  std::string jsonKey;
 
   const xtypes::DynamicTypePtr& DT() const { return dynamicType; }
   void DT(xtypes::DynamicTypePtr type) { dynamicType = std::move(type); }
 
   // Fills nestedNameConcatenated, nestedNameWithoutDiscriminators and flatKeyPieces from
-  // nestedNames.
+  // nestedNames, and jsonKey from memberName.
   void BuildNestedNameConcatenated();
 
  private:

@@ -1,7 +1,7 @@
 #pragma once
 
-// A finished sample as delivered: its DDSSample (outputs and metadata) and the processor that
-// made it. The active and passive engines derive their own kinds, told apart by Type().
+// A finished sample as delivered: its DDSSample (outputs and metadata, finished by the
+// constructor) and the processor that made it. The active and passive engines derive their own kinds, told apart by Type().
 
 #include <cstdint>
 #include <memory>

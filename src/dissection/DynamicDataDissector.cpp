@@ -2,10 +2,9 @@
 
 #include "common/Log.h"
 #include "dissection/DDSSample.h"
+#include "dissection/JsonWriter.h"
 #include "dissection/ValueText.h"
 #include "middleware/xtypes/DynamicType.h"
-
-#include <nlohmann/json.hpp>
 
 #include <stdexcept>
 #include <type_traits>
@@ -14,16 +13,7 @@ namespace Quorvel {
 
 namespace {
 
-using nlohmann::ordered_json;
 using xtypes::TypeKind;
-
-// Member names of one structure are unique, so members go straight to the back of the object
-// instead of through the ordered map's search for an existing key.
-void AppendUnique(ordered_json& object, const std::string& name, ordered_json value) {
-  using Container = std::vector<std::pair<const std::string, ordered_json>>;
-  static_cast<Container&>(object.get_ref<ordered_json::object_t&>())
-      .emplace_back(name, std::move(value));
-}
 
 bool IsSignedDiscriminator(TypeKind kind) {
   return kind == TypeKind::INT8 || kind == TypeKind::INT16 || kind == TypeKind::INT32 ||
@@ -37,8 +27,6 @@ std::uint64_t UnsignedDiscriminator(std::int64_t value, TypeKind kind) {
   return size == 0 || size >= 8 ? bits : bits & ((std::uint64_t{1} << (8 * size)) - 1);
 }
 
-const ordered_json kDiscarded(ordered_json::value_t::discarded);
-
 }  // namespace
 
 DynamicDataDissector::DynamicDataDissector(xtypes::DynamicDataRef data, DDSSample& sample)
@@ -47,23 +35,21 @@ DynamicDataDissector::DynamicDataDissector(xtypes::DynamicDataRef data, DDSSampl
       settings(outputter.Settings()),
       wantsText(settings.Has(DissectionBitMap::kFlatMap) ||
                 settings.Has(DissectionBitMap::kValueLine)),
-      wantsJson(settings.Has(DissectionBitMap::kJson)) {
-  ordered_json result;
-  switch (data.type_kind()) {
+      json(outputter.BeginJsonMember("SampleData")) {
+  const TypeKind kind = data.type_kind();
+  if ((kind == TypeKind::STRUCTURE || kind == TypeKind::UNION) && !columns.empty()) {
+    DissectDynamicData(data, *columns.front());
+    return;
+  }
+  if (json) json->Null();
+  switch (kind) {
     case TypeKind::STRUCTURE:
-    case TypeKind::UNION:
-      if (!columns.empty()) result = DissectDynamicData(data, *columns.front());
-      break;
+    case TypeKind::UNION: break;
     case TypeKind::STRING: LogWarning("TOP LEVEL STRING_TYPE N/A"); break;
     case TypeKind::WSTRING: LogWarning("TOP LEVEL WSTRING_TYPE N/A"); break;
     case TypeKind::ENUMERATION: LogWarning("TOP LEVEL ENUMERATION_TYPE N/A"); break;
     case TypeKind::ALIAS: LogWarning("TOP LEVEL ALIAS_TYPE N/A"); break;
     default: LogWarning("TOP LEVEL PRIMITIVE_TYPE N/A"); break;
-  }
-  if (wantsJson) {
-    ordered_json& document = outputter.SampleJson();
-    if (!document.is_object()) document = ordered_json::object();
-    document["SampleData"] = std::move(result);
   }
 }
 
@@ -76,29 +62,37 @@ bool DynamicDataDissector::IncrementHeaderIter() {
   return headerIter < columns.size();
 }
 
-ordered_json DynamicDataDissector::DissectDynamicData(xtypes::DynamicDataRef data,
-                                                      const Column& node) {
-  if (!Current()) return ordered_json();
-  switch (data.type_kind()) {
-    case TypeKind::STRUCTURE: return DissectStructure(data, node);
-    case TypeKind::UNION: return DissectUnion(data, node);
-    case TypeKind::SEQUENCE:
-    case TypeKind::ARRAY: return DissectCollection(data, node);
-    default: return ordered_json();
+bool DynamicDataDissector::DissectDynamicData(xtypes::DynamicDataRef data, const Column& node) {
+  if (Current()) {
+    switch (data.type_kind()) {
+      case TypeKind::STRUCTURE: return DissectStructure(data, node);
+      case TypeKind::UNION: return DissectUnion(data, node);
+      case TypeKind::SEQUENCE:
+      case TypeKind::ARRAY: return DissectCollection(data, node);
+      default: break;
+    }
   }
+  if (json) json->Null();
+  return true;
 }
 
-ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
-                                                    const Column& node) {
+void DynamicDataDissector::DissectKeyedMember(xtypes::DynamicDataRef data, std::uint32_t index,
+                                              TypeKind kind, const Column& column, bool keepKey) {
+  const std::size_t mark = json ? json->Mark() : 0;
+  if (json) json->QuotedKeyText(column.jsonKey);
+  const bool hasJson = DissectMember(data, index, kind, false);
+  if (json && (!hasJson || !keepKey)) json->Rewind(mark);
+}
+
+bool DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data, const Column& node) {
   // Base types were flattened as further structure nodes on the same path.
   for (const Column* c = Current(); c && c->isNode && c->depth == node.depth &&
                                     c->typeKind == TypeKind::STRUCTURE;
        c = Current())
     IncrementHeaderIter();
 
-  ordered_json object = wantsJson ? ordered_json::object() : ordered_json();
+  if (json) json->BeginObject();
   const std::vector<xtypes::Member>& members = data.type().Resolve().all_members();
-  if (wantsJson) object.get_ref<ordered_json::object_t&>().reserve(members.size());
   for (std::uint32_t i = 1; i <= members.size(); ++i) {
     const TypeKind kind = members[i - 1].type->Resolve().kind();
     if (!KindHasColumns(kind)) continue;
@@ -108,16 +102,14 @@ ordered_json DynamicDataDissector::DissectStructure(xtypes::DynamicDataRef data,
       FillUnsetUnionMember();
       continue;
     }
-    ordered_json value = DissectMember(data, i, kind, false);
-    if (wantsJson && !value.is_discarded())
-      AppendUnique(object, column->memberName, std::move(value));
+    DissectKeyedMember(data, i, kind, *column);
   }
-  return object;
+  if (json) json->EndObject();
+  return true;
 }
 
-ordered_json DynamicDataDissector::DissectMember(xtypes::DynamicDataRef data,
-                                                 std::uint32_t index, TypeKind kind,
-                                                 bool inCollection) {
+bool DynamicDataDissector::DissectMember(xtypes::DynamicDataRef data, std::uint32_t index,
+                                         TypeKind kind, bool inCollection) {
   const Column& column = *Current();
   if (xtypes::IsAggregationKind(kind) || xtypes::IsCollectionKind(kind)) {
     IncrementHeaderIter();
@@ -126,18 +118,16 @@ ordered_json DynamicDataDissector::DissectMember(xtypes::DynamicDataRef data,
   return DissectPrimitiveMember(data, index, column, inCollection);
 }
 
-ordered_json DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data,
-                                                const Column& node) {
+bool DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data, const Column& node) {
   const xtypes::DynamicType& unionType = data.type().Resolve();
   const Column& discriminatorColumn = *Current();
   const std::int64_t discriminator = data.discriminator_value();
-  ordered_json discriminatorJson = InsertDiscriminator(
-      discriminator, discriminatorColumn, unionType.discriminator()->Resolve().kind());
-  ordered_json object;
-  if (wantsJson) {
-    object = ordered_json::object();
-    AppendUnique(object, discriminatorColumn.memberName, std::move(discriminatorJson));
+  if (json) {
+    json->BeginObject();
+    json->QuotedKeyText(discriminatorColumn.jsonKey);
   }
+  InsertDiscriminator(discriminator, discriminatorColumn,
+                      unionType.discriminator()->Resolve().kind());
 
   const std::uint32_t selected = data.selected_member_index();
   if (selected == 0) {
@@ -167,18 +157,19 @@ ordered_json DynamicDataDissector::DissectUnion(xtypes::DynamicDataRef data,
       FillUnsetUnionMember();
       continue;
     }
-    ordered_json value = DissectMember(data, k, kind, false);
-    if (wantsJson && !value.is_discarded()) object.emplace(column->memberName, std::move(value));
+    // A member named like the discriminator does not replace it in the object.
+    DissectKeyedMember(data, k, kind, *column,
+                       column->memberName != discriminatorColumn.memberName);
   }
-  return object;
+  if (json) json->EndObject();
+  return true;
 }
 
-ordered_json DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data,
-                                                     const Column& node) {
+bool DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data, const Column& node) {
   const bool isSequence = node.typeKind == TypeKind::SEQUENCE;
   const Column* first = Current();
   // Arrays of three or more dimensions have no element columns.
-  if (!node.isNode || !first || first->depth <= node.depth) return kDiscarded;
+  if (!node.isNode || !first || first->depth <= node.depth) return false;
   const std::uint32_t count = data.member_count();
   if (!isSequence && IsOneValueColumn(*first)) {
     InsertCollectionLengthNotationToBuffer(count);
@@ -188,34 +179,34 @@ ordered_json DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data
   if (isSequence && elementKind == TypeKind::WSTRING)
     ThrowLogged("SEQUENCE_TYPE of WSTRING_TYPE is not supported");
 
-  ordered_json array = wantsJson ? ordered_json::array() : ordered_json();
+  if (json) json->BeginArray();
   if (count == 0) {
     FillSequenceRemainder(node.depth);
     InsertCollectionLengthNotationToBuffer(0);
-    return array;
+    if (json) json->EndArray();
+    return true;
   }
   InsertCollectionLengthNotationToBuffer(count);
   if (isSequence) m_sequenceIndexList.push_back(0);
   const std::size_t elementStart = headerIter;
-  if (wantsJson) array.get_ref<ordered_json::array_t&>().reserve(count);
   for (std::uint32_t k = 1; k <= count; ++k) {
     if (isSequence) {
       headerIter = elementStart;
       UpdateLastSequenceIndexList(k - 1);
     }
     if (!Current()) break;
-    ordered_json element = DissectMember(data, k, elementKind, true);
-    if (wantsJson) array.push_back(std::move(element));
+    if (!DissectMember(data, k, elementKind, true) && json) json->Discarded();
   }
   if (isSequence) {
     FillSequenceRemainder(node.depth);
     m_sequenceIndexList.pop_back();
   }
-  return array;
+  if (json) json->EndArray();
+  return true;
 }
 
-ordered_json DynamicDataDissector::DissectOneValueArray(const xtypes::DynamicDataRef& data,
-                                                        const Column& column) {
+bool DynamicDataDissector::DissectOneValueArray(const xtypes::DynamicDataRef& data,
+                                                const Column& column) {
   const std::uint32_t count = data.member_count();
   std::string text;
   text.reserve(count);
@@ -227,10 +218,9 @@ ordered_json DynamicDataDissector::DissectOneValueArray(const xtypes::DynamicDat
   return InsertStringValueToBuffer(text, column);
 }
 
-ordered_json DynamicDataDissector::DissectPrimitiveMember(const xtypes::DynamicDataRef& data,
-                                                          std::uint32_t index,
-                                                          const Column& column,
-                                                          bool inCollection) {
+bool DynamicDataDissector::DissectPrimitiveMember(const xtypes::DynamicDataRef& data,
+                                                  std::uint32_t index, const Column& column,
+                                                  bool inCollection) {
   switch (column.typeKind) {
     case TypeKind::BOOLEAN: return InsertPrimitiveValueToBuffer(data.value<bool>(index), column);
     case TypeKind::BYTE:
@@ -260,7 +250,7 @@ ordered_json DynamicDataDissector::DissectPrimitiveMember(const xtypes::DynamicD
     case TypeKind::WSTRING:
       wideUnits.clear();
       data.get_values(index, wideUnits);
-      return InsertWStringValueToBuffer(wideUnits, column);
+      return InsertStringValueToBuffer(ValueText::NarrowWideUnits(wideUnits), column);
     case TypeKind::FLOAT128:
       ThrowLogged((inCollection ? "FLOAT_128_TYPE N/A in " : "FLOAT_128_TYPE N/A in") +
                   column.nestedNameConcatenated);
@@ -269,45 +259,47 @@ ordered_json DynamicDataDissector::DissectPrimitiveMember(const xtypes::DynamicD
   }
 }
 
-ordered_json DynamicDataDissector::InsertDiscriminator(std::int64_t discriminator,
-                                                       const Column& column, TypeKind kind) {
-  if (kind == TypeKind::ENUMERATION)
-    return InsertEnumValueToBuffer(static_cast<std::int32_t>(discriminator), column);
-  // Signed kinds keep their sign, so that the output stays valid injection input.
-  if (IsSignedDiscriminator(kind)) return InsertPrimitiveValueToBuffer(discriminator, column);
-  return InsertPrimitiveValueToBuffer(UnsignedDiscriminator(discriminator, kind), column);
+void DynamicDataDissector::InsertDiscriminator(std::int64_t discriminator, const Column& column,
+                                               TypeKind kind) {
+  if (kind == TypeKind::ENUMERATION) {
+    InsertEnumValueToBuffer(static_cast<std::int32_t>(discriminator), column);
+  } else if (IsSignedDiscriminator(kind)) {
+    // Signed kinds keep their sign, so that the output stays valid injection input.
+    InsertPrimitiveValueToBuffer(discriminator, column);
+  } else {
+    InsertPrimitiveValueToBuffer(UnsignedDiscriminator(discriminator, kind), column);
+  }
 }
 
 template <typename T>
-ordered_json DynamicDataDissector::InsertPrimitiveValueToBuffer(T value, const Column& column) {
+bool DynamicDataDissector::InsertPrimitiveValueToBuffer(T value, const Column& column) {
   std::string text;
-  ordered_json json;
   if constexpr (std::is_same_v<T, bool>) {
     const bool asString = settings.booleanFormat == BooleanFormat::STRING;
     if (wantsText) text = asString ? (value ? "TRUE" : "FALSE") : (value ? "1" : "0");
-    if (wantsJson) json = asString ? ordered_json(value ? "TRUE" : "FALSE") : ordered_json(value);
+    if (json) asString ? json->String(value ? "TRUE" : "FALSE") : json->Bool(value);
   } else if constexpr (std::is_same_v<T, char>) {
     if (wantsText) text.assign(1, value);
-    if (wantsJson) json = std::string(1, value);
+    if (json) json->String(std::string_view(&value, 1));
   } else if constexpr (std::is_same_v<T, float>) {
     if (wantsText) text = ValueText::FromFloat(value);
-    if (wantsJson) json = static_cast<double>(value);
+    if (json) json->Double(static_cast<double>(value));
   } else if constexpr (std::is_same_v<T, double>) {
     if (wantsText) text = ValueText::FromDouble(value);
-    if (wantsJson) json = value;
+    if (json) json->Double(value);
   } else if constexpr (std::is_signed_v<T>) {
     if (wantsText) text = ValueText::FromSigned(value);
-    if (wantsJson) json = static_cast<std::int64_t>(value);
+    if (json) json->Signed(value);
   } else {
     if (wantsText) text = ValueText::FromUnsigned(value);
-    if (wantsJson) json = static_cast<std::uint64_t>(value);
+    if (json) json->Unsigned(value);
   }
   InsertLeaf(column, &value, sizeof value, std::move(text));
-  return json;
+  return true;
 }
 
-ordered_json DynamicDataDissector::InsertStringValueToBuffer(std::string_view text,
-                                                             const Column& column) {
+bool DynamicDataDissector::InsertStringValueToBuffer(std::string_view text, const Column& column) {
+  if (json) json->String(text);
   if (settings.Has(DissectionBitMap::kRowBuffer)) {
     // Padded (or cut) to the column's size; the outputs keep the whole text.
     std::string padded(text.substr(0, column.bufferSize));
@@ -316,32 +308,25 @@ ordered_json DynamicDataDissector::InsertStringValueToBuffer(std::string_view te
   } else {
     InsertLeaf(column, nullptr, 0, wantsText ? std::string(text) : std::string());
   }
-  if (!wantsJson) return ordered_json();
-  return ordered_json(std::string(text));
+  return true;
 }
 
-ordered_json DynamicDataDissector::InsertWStringValueToBuffer(
-    const std::vector<std::uint16_t>& units, const Column& column) {
-  return InsertStringValueToBuffer(ValueText::NarrowWideUnits(units), column);
-}
-
-ordered_json DynamicDataDissector::InsertEnumValueToBuffer(std::int32_t value,
-                                                           const Column& column) {
+bool DynamicDataDissector::InsertEnumValueToBuffer(std::int32_t value, const Column& column) {
   const EnumOutputFormat format = settings.enumOutputFormat;
   std::string text;
   if (format == EnumOutputFormat::VALUE) {
     if (wantsText) text = ValueText::FromSigned(value);
+    if (json) json->Signed(value);
   } else {
     const auto it = column.enumerators.find(value);
     const std::string& name = it == column.enumerators.end() ? std::string() : it->second.name;
     text = format == EnumOutputFormat::NAME
                ? name
                : "(" + ValueText::FromSigned(value) + ") - " + name;
+    if (json) json->String(text);
   }
-  ordered_json json;
-  if (wantsJson) json = format == EnumOutputFormat::VALUE ? ordered_json(value) : ordered_json(text);
   InsertLeaf(column, &value, sizeof value, std::move(text));
-  return json;
+  return true;
 }
 
 void DynamicDataDissector::InsertLeaf(const Column& column, const void* raw, std::size_t rawSize,

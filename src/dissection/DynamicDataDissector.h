@@ -1,7 +1,7 @@
 #pragma once
 
 // Walks one sample and its type's column list in step and writes every value into the
-// sample's outputter: the JSON document under "SampleData", the flat map (keys
+// sample's outputter: the JSON text under "SampleData" (written as the walk goes), the flat map (keys
 // "SampleData." + the member's flat name with the real sequence indexes), and, where
 // selected, the value line and the row buffer. The column list says where a value goes and
 // what it is called; the sample says what it is.
@@ -13,8 +13,6 @@
 #include "dissection/OutputSettings.h"
 #include "middleware/xtypes/DynamicDataRef.h"
 
-#include <nlohmann/json_fwd.hpp>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +21,7 @@
 namespace Quorvel {
 
 class DDSSample;
+class JsonWriter;
 class Outputter;
 
 class DynamicDataDissector {
@@ -33,29 +32,31 @@ class DynamicDataDissector {
   DynamicDataDissector(xtypes::DynamicDataRef data, DDSSample& sample);
 
  private:
-  // The JSON of the aggregate `data`, whose node column is `node`; the header iterator stands
-  // just past that node.
-  nlohmann::ordered_json DissectDynamicData(xtypes::DynamicDataRef data, const Column& node);
-  nlohmann::ordered_json DissectStructure(xtypes::DynamicDataRef data, const Column& node);
-  nlohmann::ordered_json DissectUnion(xtypes::DynamicDataRef data, const Column& node);
-  nlohmann::ordered_json DissectCollection(xtypes::DynamicDataRef data, const Column& node);
+  // Each Dissect*/Insert* writes the value into the JSON (when selected) and returns false only
+  // for a value that has no JSON form (arrays of three or more dimensions), whose member is
+  // then left out. The header iterator stands on the value's column, or just past an
+  // aggregate's node column `node`.
+  bool DissectDynamicData(xtypes::DynamicDataRef data, const Column& node);
+  bool DissectStructure(xtypes::DynamicDataRef data, const Column& node);
+  bool DissectUnion(xtypes::DynamicDataRef data, const Column& node);
+  bool DissectCollection(xtypes::DynamicDataRef data, const Column& node);
   // Member or element `index` of `data`, whose column is the current one.
-  nlohmann::ordered_json DissectMember(xtypes::DynamicDataRef data, std::uint32_t index,
-                                       xtypes::TypeKind kind, bool inCollection);
-  nlohmann::ordered_json DissectPrimitiveMember(const xtypes::DynamicDataRef& data,
-                                                std::uint32_t index, const Column& column,
-                                                bool inCollection);
-  nlohmann::ordered_json DissectOneValueArray(const xtypes::DynamicDataRef& data,
-                                              const Column& column);
-  nlohmann::ordered_json InsertDiscriminator(std::int64_t discriminator, const Column& column,
-                                             xtypes::TypeKind kind);
+  bool DissectMember(xtypes::DynamicDataRef data, std::uint32_t index, xtypes::TypeKind kind,
+                     bool inCollection);
+  // A member with its key; the key is taken back when the value has no JSON form or
+  // `keepKey` is false.
+  void DissectKeyedMember(xtypes::DynamicDataRef data, std::uint32_t index,
+                          xtypes::TypeKind kind, const Column& column, bool keepKey = true);
+  bool DissectPrimitiveMember(const xtypes::DynamicDataRef& data, std::uint32_t index,
+                              const Column& column, bool inCollection);
+  bool DissectOneValueArray(const xtypes::DynamicDataRef& data, const Column& column);
+  void InsertDiscriminator(std::int64_t discriminator, const Column& column,
+                           xtypes::TypeKind kind);
 
   template <typename T>
-  nlohmann::ordered_json InsertPrimitiveValueToBuffer(T value, const Column& column);
-  nlohmann::ordered_json InsertStringValueToBuffer(std::string_view text, const Column& column);
-  nlohmann::ordered_json InsertWStringValueToBuffer(const std::vector<std::uint16_t>& units,
-                                                    const Column& column);
-  nlohmann::ordered_json InsertEnumValueToBuffer(std::int32_t value, const Column& column);
+  bool InsertPrimitiveValueToBuffer(T value, const Column& column);
+  bool InsertStringValueToBuffer(std::string_view text, const Column& column);
+  bool InsertEnumValueToBuffer(std::int32_t value, const Column& column);
   // The outputs every leaf shares: row buffer, value line, flat map; then the next column.
   void InsertLeaf(const Column& column, const void* raw, std::size_t rawSize, std::string text);
   void InsertCollectionLengthNotationToBuffer(std::uint32_t count);
@@ -77,7 +78,8 @@ class DynamicDataDissector {
   const ColumnList& columns;
   const OutputSettings settings;
   const bool wantsText;
-  const bool wantsJson;
+  // The sample's JSON writer; null when JSON output is not selected.
+  JsonWriter* json = nullptr;
   std::size_t headerIter = 1;
   std::vector<std::uint64_t> m_sequenceIndexList;
   std::vector<std::uint16_t> wideUnits;

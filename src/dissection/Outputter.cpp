@@ -1,22 +1,21 @@
 #include "dissection/Outputter.h"
 
+#include "dissection/JsonMemberSorter.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
-#include <string_view>
+#include <type_traits>
 
 namespace Quorvel {
-
-struct Outputter::JsonDocuments {
-  nlohmann::ordered_json sample;
-  nlohmann::ordered_json temp;
-};
 
 namespace {
 
 constexpr std::uint64_t kLargestRow = std::uint64_t{1} << 26;
+// A sample with its metadata columns takes about 1.5 KB of JSON: one allocation for most.
+constexpr std::size_t kJsonReserve = 2048;
 
 // "(2) - NAME" or "2 - NAME" -> "NAME"; any other text unchanged.
 std::string_view WithoutValuePart(std::string_view text) {
@@ -35,29 +34,17 @@ std::string_view WithoutValuePart(std::string_view text) {
   return text.substr(i + kSeparator.size());
 }
 
-// The same document with every object's members ordered by name.
-nlohmann::json SortedByName(const nlohmann::ordered_json& value) {
-  if (value.is_object()) {
-    nlohmann::json object = nlohmann::json::object();
-    for (const auto& [key, member] : value.items()) object.emplace(key, SortedByName(member));
-    return object;
-  }
-  if (value.is_array()) {
-    nlohmann::json array = nlohmann::json::array();
-    for (const auto& element : value) array.push_back(SortedByName(element));
-    return array;
-  }
-  return nlohmann::json(value);
-}
-
 }  // namespace
+
+OutputName::OutputName(std::string_view prefix, std::string_view name)
+    : name(name), jsonKey(JsonWriter::QuotedKey(name)) {
+  mapKey.reserve(prefix.size() + 1 + name.size());
+  mapKey.append(prefix).append(".").append(name);
+}
 
 Outputter::Outputter(std::uint64_t bufferMaxSize, const ColumnList* columns,
                      OutputSettings settings)
-    : bufferMaxSize(bufferMaxSize),
-      columns(columns),
-      json(std::make_unique<JsonDocuments>()),
-      settings(settings) {
+    : bufferMaxSize(bufferMaxSize), columns(columns), settings(settings) {
   if (!settings.Has(DissectionBitMap::kRowBuffer)) return;
   // Rows of types with unbounded members count the unbounded bound: no row for those.
   if (bufferMaxSize > kLargestRow)
@@ -65,14 +52,6 @@ Outputter::Outputter(std::uint64_t bufferMaxSize, const ColumnList* columns,
                              std::to_string(bufferMaxSize) + " bytes");
   rowBuffer.assign(bufferMaxSize, 0);
 }
-
-Outputter::~Outputter() = default;
-Outputter::Outputter(Outputter&&) noexcept = default;
-Outputter& Outputter::operator=(Outputter&&) noexcept = default;
-
-nlohmann::ordered_json& Outputter::SampleJson() { return json->sample; }
-const nlohmann::ordered_json& Outputter::SampleJson() const { return json->sample; }
-nlohmann::ordered_json& Outputter::TempJson() { return json->temp; }
 
 void Outputter::WriteToRowBuffer(const void* value, std::uint64_t size) {
   if (size > rowBuffer.size() || bufferOffset > rowBuffer.size() - size)
@@ -84,47 +63,51 @@ void Outputter::WriteToRowBuffer(const void* value, std::uint64_t size) {
 }
 
 template <typename T>
-void Outputter::AddValue(const std::string& name, const std::string& prefix, T value,
-                         const std::optional<std::string>& text) {
+void Outputter::AddValue(const OutputName& column, T value,
+                         std::optional<std::string_view> text) {
   if (settings.Has(DissectionBitMap::kRowBuffer)) WriteToRowBuffer(&value, sizeof(T));
-  if (settings.Has(DissectionBitMap::kValueLine)) AddValueToLinePrint(text ? *text : "NULL");
+  if (settings.Has(DissectionBitMap::kValueLine))
+    AddValueToLinePrint(text ? std::string(*text) : std::string("NULL"));
   if (!text) return;
-  if (settings.Has(DissectionBitMap::kFlatMap)) AddValueToMapPrint(prefix + "." + name, *text);
-  if (settings.Has(DissectionBitMap::kJson)) {
-    if (json->temp.is_null()) json->temp = nlohmann::ordered_json::object();
-    switch (settings.enumOutputFormat) {
-      case EnumOutputFormat::VALUE: json->temp[name] = value; break;
-      case EnumOutputFormat::NAME: json->temp[name] = std::string(WithoutValuePart(*text)); break;
-      case EnumOutputFormat::VALUE_AND_NAME: json->temp[name] = *text; break;
-    }
+  if (settings.Has(DissectionBitMap::kFlatMap))
+    AddValueToMapPrint(column.mapKey, std::string(*text));
+  if (!settings.Has(DissectionBitMap::kJson)) return;
+  json.QuotedKeyText(column.jsonKey);
+  switch (settings.enumOutputFormat) {
+    case EnumOutputFormat::VALUE:
+      if constexpr (std::is_signed_v<T>)
+        json.Signed(value);
+      else
+        json.Unsigned(value);
+      break;
+    case EnumOutputFormat::NAME: json.String(WithoutValuePart(*text)); break;
+    case EnumOutputFormat::VALUE_AND_NAME: json.String(*text); break;
   }
 }
 
-template void Outputter::AddValue<int>(const std::string&, const std::string&, int,
-                                       const std::optional<std::string>&);
-template void Outputter::AddValue<unsigned char>(const std::string&, const std::string&,
-                                                 unsigned char, const std::optional<std::string>&);
-template void Outputter::AddValue<char>(const std::string&, const std::string&, char,
-                                        const std::optional<std::string>&);
-template void Outputter::AddValue<unsigned int>(const std::string&, const std::string&,
-                                                unsigned int, const std::optional<std::string>&);
-template void Outputter::AddValue<unsigned short>(const std::string&, const std::string&,
-                                                  unsigned short,
-                                                  const std::optional<std::string>&);
-template void Outputter::AddValue<unsigned long>(const std::string&, const std::string&,
-                                                 unsigned long, const std::optional<std::string>&);
-template void Outputter::AddValue<long>(const std::string&, const std::string&, long,
-                                        const std::optional<std::string>&);
-template void Outputter::AddValue<long long>(const std::string&, const std::string&, long long,
-                                             const std::optional<std::string>&);
+#define VELTRANE_ADD_VALUE(T) \
+  template void Outputter::AddValue<T>(const OutputName&, T, std::optional<std::string_view>);
+VELTRANE_ADD_VALUE(int)
+VELTRANE_ADD_VALUE(unsigned char)
+VELTRANE_ADD_VALUE(char)
+VELTRANE_ADD_VALUE(unsigned int)
+VELTRANE_ADD_VALUE(unsigned short)
+VELTRANE_ADD_VALUE(unsigned long)
+VELTRANE_ADD_VALUE(long)
+VELTRANE_ADD_VALUE(long long)
+#undef VELTRANE_ADD_VALUE
 
-void Outputter::AddValueString(const std::string& name, const std::string& prefix,
-                               const std::string& raw, const std::optional<std::string>& text) {
+void Outputter::AddValueString(const OutputName& column, std::string_view raw,
+                               std::optional<std::string_view> text) {
   if (settings.Has(DissectionBitMap::kRowBuffer)) WriteToRowBuffer(raw.data(), raw.size());
-  if (settings.Has(DissectionBitMap::kValueLine)) AddValueToLinePrint(text ? *text : "NULL");
+  if (settings.Has(DissectionBitMap::kValueLine))
+    AddValueToLinePrint(text ? std::string(*text) : std::string("NULL"));
   if (!text) return;
-  if (settings.Has(DissectionBitMap::kFlatMap)) AddValueToMapPrint(prefix + "." + name, *text);
-  if (settings.Has(DissectionBitMap::kJson)) AddValueToTempJsonPrint(name, *text);
+  if (settings.Has(DissectionBitMap::kFlatMap))
+    AddValueToMapPrint(column.mapKey, std::string(*text));
+  if (!settings.Has(DissectionBitMap::kJson)) return;
+  json.QuotedKeyText(column.jsonKey);
+  json.String(*text);
 }
 
 bool Outputter::AddValueToMapPrint(std::string key, std::string text) {
@@ -138,20 +121,95 @@ bool Outputter::AddValueToMapPrint(std::string key, std::string text) {
 
 void Outputter::AddValueToLinePrint(std::string text) { linePrint.push_back(std::move(text)); }
 
-void Outputter::AddValueToTempJsonPrint(const std::string& name, const std::string& text) {
-  if (json->temp.is_null()) json->temp = nlohmann::ordered_json::object();
-  json->temp[name] = text;
+void Outputter::StartDocument() {
+  if (!json.Empty()) return;
+  json.Reserve(kJsonReserve);
+  json.BeginObject();
+}
+
+void Outputter::CloseGroupsTo(std::size_t depth) {
+  for (; openGroups.size() > depth; openGroups.pop_back()) json.EndObject();
+}
+
+JsonWriter* Outputter::BeginJsonMember(std::string_view name) {
+  if (!settings.Has(DissectionBitMap::kJson)) return nullptr;
+  StartDocument();
+  CloseGroupsTo(0);
+  json.Key(name);
+  return &json;
+}
+
+void Outputter::BeginJsonGroup(std::initializer_list<std::string_view> path) {
+  if (!settings.Has(DissectionBitMap::kJson) || path.size() == 0) return;
+  StartDocument();
+  // The group itself is always a new member; only its parents are shared.
+  std::size_t shared = 0;
+  const auto* name = path.begin();
+  while (shared < openGroups.size() && shared + 1 < path.size() && openGroups[shared] == *name) {
+    ++shared;
+    ++name;
+  }
+  CloseGroupsTo(shared);
+  for (; name != path.end(); ++name) {
+    json.Key(*name);
+    json.BeginObject();
+    openGroups.push_back(*name);
+  }
+}
+
+void Outputter::EndJsonGroup() {
+  if (!settings.Has(DissectionBitMap::kJson) || openGroups.empty()) return;
+  openGroups.pop_back();
+  if (json.Last() == '{') {
+    json.DropLast();
+    json.Null();
+  } else {
+    json.EndObject();
+  }
+}
+
+std::string Outputter::ClosingText() const {
+  if (finished) return {};
+  return std::string(openGroups.size() + 1, '}');
+}
+
+void Outputter::Finish() {
+  if (finished) return;
+  finished = true;
+  if (!settings.Has(DissectionBitMap::kJson)) return;
+  if (json.Empty()) {
+    json.Null();
+  } else {
+    CloseGroupsTo(0);
+    json.EndObject();
+  }
+  if (settings.fieldsOrdering == FieldsOrdering::STANDARDIZED_UNORDERED)
+    JsonMemberSorter::SortMembersByName(json.Text(), sortedJson);
+}
+
+const std::string& Outputter::ListenerJson() const {
+  if (!finished) throw std::logic_error("Outputter::ListenerJson before Finish");
+  if (settings.fieldsOrdering == FieldsOrdering::STANDARDIZED_UNORDERED) return sortedJson;
+  return json.Text();
+}
+
+std::string Outputter::DocumentText() const {
+  if (json.Empty()) return "null";
+  return json.Text() + ClosingText();
 }
 
 std::string Outputter::ToJson() const {
-  return json->sample.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::strict);
+  if (!json.FirstUtf8Error().empty())
+    throw nlohmann::json::type_error::create(316, json.FirstUtf8Error(), nullptr);
+  return DocumentText();
 }
 
 std::string Outputter::ToListenerJson() const {
-  constexpr auto kReplace = nlohmann::ordered_json::error_handler_t::replace;
-  if (settings.fieldsOrdering == FieldsOrdering::STANDARDIZED_UNORDERED)
-    return SortedByName(json->sample).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  return json->sample.dump(-1, ' ', false, kReplace);
+  if (finished) return ListenerJson();
+  if (settings.fieldsOrdering != FieldsOrdering::STANDARDIZED_UNORDERED) return DocumentText();
+  std::string sorted;
+  JsonMemberSorter::SortMembersByName(DocumentText(), sorted);
+  return sorted;
 }
 
 }  // namespace Quorvel

@@ -1,57 +1,77 @@
 #pragma once
 
-// The outputs of one sample, side by side: the JSON document, the flat map of member names to
+// The outputs of one sample, side by side: the JSON text, the flat map of member names to
 // value texts, and (when selected) the value line and the fixed-layout row buffer. Written by
-// the one worker that dissects the sample, only read after delivery.
+// the one worker that dissects the sample and finished there (Finish), only read afterwards.
+//
+// The JSON is written as text while the sample is walked: the data under "SampleData", then
+// the metadata groups, each an object at a path of nested members ("SampleMetaData",
+// "DDSSampleInfo"). Consecutive groups share the open part of their paths.
 
 #include "dissection/Column.h"
+#include "dissection/JsonWriter.h"
 #include "dissection/OutputSettings.h"
 
-#include <nlohmann/json_fwd.hpp>
-
 #include <cstdint>
+#include <initializer_list>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Quorvel {
 
+// The names of one metadata column, made once: its JSON member, its quoted JSON key and its
+// flat-map key (prefix + "." + name).
+struct OutputName {
+  OutputName(std::string_view prefix, std::string_view name);
+  std::string name;
+  std::string jsonKey;
+  std::string mapKey;
+};
+
 class Outputter {
  public:
   Outputter(std::uint64_t bufferMaxSize, const ColumnList* columns, OutputSettings settings);
-  ~Outputter();
-  Outputter(Outputter&&) noexcept;
-  Outputter& operator=(Outputter&&) noexcept;
 
   // One metadata value: raw into the row buffer, `text` into the line ("NULL" when absent),
-  // the map under prefix + "." + name and tempJson under name (both only when present).
+  // the map and the open JSON group (both only when present). The JSON gets the number with
+  // the VALUE enumeration format, otherwise a text (NAME: without its "(2) - " value part).
   // T: int, unsigned char, char, unsigned int, unsigned short, unsigned long, long, long long.
   template <typename T>
-  void AddValue(const std::string& name, const std::string& prefix, T value,
-                const std::optional<std::string>& text);
+  void AddValue(const OutputName& column, T value, std::optional<std::string_view> text);
   // `raw` is already cut or zero-filled to the member's fixed size.
-  void AddValueString(const std::string& name, const std::string& prefix, const std::string& raw,
-                      const std::optional<std::string>& text);
+  void AddValueString(const OutputName& column, std::string_view raw,
+                      std::optional<std::string_view> text);
 
   // False (and the first value kept) when the key is already there.
   bool AddValueToMapPrint(std::string key, std::string text);
   void AddValueToLinePrint(std::string text);
-  void AddValueToTempJsonPrint(const std::string& name, const std::string& text);
   // Copies `size` bytes at the row buffer's write offset and advances it; a write past the
   // row's end throws. Advancing alone (value null) leaves the bytes zero.
   void WriteToRowBuffer(const void* value, std::uint64_t size);
 
-  nlohmann::ordered_json& SampleJson();
-  const nlohmann::ordered_json& SampleJson() const;
-  nlohmann::ordered_json& TempJson();
+  // The writer positioned on the value of the document's member `name` (open groups closed).
+  // Null when JSON output is not selected.
+  JsonWriter* BeginJsonMember(std::string_view name);
+  // Opens the object at `path` (names with static storage) for AddValue/AddValueString; an
+  // object left empty becomes null.
+  void BeginJsonGroup(std::initializer_list<std::string_view> path);
+  void EndJsonGroup();
+
+  // Closes the document and prepares the listeners' text. Called once the sample is complete.
+  void Finish();
+  // The listeners' text: invalid UTF-8 replaced, members sorted by name at every level with
+  // STANDARDIZED_UNORDERED. Only after Finish.
+  const std::string& ListenerJson() const;
 
   // The document, compact; invalid UTF-8 raises the JSON library's type error.
   std::string ToJson() const;
-  // The document as handed to listeners: invalid UTF-8 replaced, members sorted by name at
-  // every level with STANDARDIZED_UNORDERED.
+  // As ListenerJson, also before Finish.
   std::string ToListenerJson() const;
+  // The document in type order with invalid UTF-8 replaced ("null" when nothing was written).
+  std::string DocumentText() const;
   const std::map<std::string, std::string>& MapPrint() const { return mapPrint; }
   std::map<std::string, std::string> ToMap() const { return mapPrint; }
   const std::vector<std::string>& LinePrint() const { return linePrint; }
@@ -62,12 +82,19 @@ class Outputter {
   const OutputSettings& Settings() const { return settings; }
 
  private:
-  struct JsonDocuments;
+  void StartDocument();
+  void CloseGroupsTo(std::size_t depth);
+  std::string ClosingText() const;
 
   std::uint64_t bufferMaxSize = 0;
   std::uint64_t bufferOffset = 0;
   const ColumnList* columns = nullptr;
-  std::unique_ptr<JsonDocuments> json;
+  JsonWriter json;
+  // Names of the objects open below the document, outermost first.
+  std::vector<std::string_view> openGroups;
+  bool finished = false;
+  // With STANDARDIZED_UNORDERED, the sorted text; otherwise the listeners get json's text.
+  std::string sortedJson;
   std::vector<std::uint8_t> rowBuffer;
   std::vector<std::string> linePrint;
   std::map<std::string, std::string> mapPrint;

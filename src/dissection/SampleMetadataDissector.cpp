@@ -6,96 +6,175 @@
 #include "dissection/TypeProcessor.h"
 #include "engine/core/EngineConfig.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 namespace Quorvel::SampleMetadataDissector {
 namespace {
 
-const std::string kSampleInfoPrefix = "SampleMetaData.DDSSampleInfo";
-const std::string kCommonPrefix = "SampleMetaData.CommonMetaData";
-const std::string kIPHeaderPrefix = "SampleMetaData.PassiveMetaData.IPHeader";
-const std::string kUDPHeaderPrefix = "SampleMetaData.PassiveMetaData.UDPHeader";
+constexpr std::string_view kSampleInfoPrefix = "SampleMetaData.DDSSampleInfo";
+constexpr std::string_view kCommonPrefix = "SampleMetaData.CommonMetaData";
+constexpr std::string_view kIPHeaderPrefix = "SampleMetaData.PassiveMetaData.IPHeader";
+constexpr std::string_view kUDPHeaderPrefix = "SampleMetaData.PassiveMetaData.UDPHeader";
+
+// The columns' output names, made once for all samples.
+struct SampleInfoNames {
+  OutputName Name(std::string_view name) const { return OutputName(kSampleInfoPrefix, name); }
+  OutputName sampleState = Name("sample_state");
+  OutputName viewState = Name("view_state");
+  OutputName instanceState = Name("instance_state");
+  OutputName sourceMicroseconds = Name("source_timestamp_microsec");
+  OutputName sourceIso = Name("source_timestamp_iso");
+  OutputName receptionMicroseconds = Name("reception_timestamp_microsec");
+  OutputName receptionIso = Name("reception_timestamp_iso");
+  OutputName publicationSequence = Name("publication_sequence_number");
+  OutputName receptionSequence = Name("reception_sequence_number");
+  OutputName instanceHandle = Name("instance_handle");
+  OutputName publicationHandle = Name("publication_handle");
+  OutputName disposedCount = Name("disposed_generation_count");
+  OutputName noWritersCount = Name("no_writers_generation_count");
+  OutputName sampleRank = Name("sample_rank");
+  OutputName generationRank = Name("generation_rank");
+  OutputName absoluteGenerationRank = Name("absolute_generation_rank");
+  OutputName validData = Name("valid_data");
+  OutputName virtualGuid = Name("publicationVirtualGuid");
+  OutputName virtualSequence = Name("publication_virtual_sequence_number");
+  OutputName originalVirtualGuid = Name("original_publication_virtual_guid");
+  OutputName originalVirtualSequence = Name("original_publication_virtual_sequence_number");
+  OutputName sourceGuid = Name("source_guid");
+  OutputName relatedSourceGuid = Name("related_source_guid");
+  OutputName relatedSubscriptionGuid = Name("related_subscription_guid");
+};
+
+struct CommonNames {
+  OutputName topicName{kCommonPrefix, "topic_name"};
+  OutputName domainId{kCommonPrefix, "domain_id"};
+};
+
+struct IPHeaderNames {
+  OutputName Name(std::string_view name) const { return OutputName(kIPHeaderPrefix, name); }
+  OutputName version = Name("version");
+  OutputName headerLength = Name("header_length");
+  OutputName tos = Name("tos");
+  OutputName totalLength = Name("total_len");
+  OutputName identification = Name("identification");
+  OutputName dontFragment = Name("dont_fragment_flag");
+  OutputName moreFragments = Name("more_fragments_flag");
+  OutputName fragmentOffset = Name("fragment_offset");
+  OutputName ttl = Name("ttl");
+  OutputName crc = Name("crc");
+  OutputName sourceAddress = Name("src_ip");
+  OutputName destinationAddress = Name("dst_ip");
+};
+
+struct UDPHeaderNames {
+  OutputName Name(std::string_view name) const { return OutputName(kUDPHeaderPrefix, name); }
+  OutputName sourcePort = Name("src_port");
+  OutputName destinationPort = Name("dst_port");
+  OutputName length = Name("length");
+  OutputName crc = Name("crc");
+};
+
+template <typename Names>
+const Names& NamesOf() {
+  static const Names names;
+  return names;
+}
 
 struct StateName {
   std::uint32_t value;
-  const char* name;
+  std::string_view text;
 };
 
-constexpr StateName kSampleStates[] = {{1, "ALREADY_READ_SAMPLE"}, {2, "NOT_READ_SAMPLE"}};
-constexpr StateName kViewStates[] = {{1, "NEW_INSTANCE"}, {2, "NOT_NEW_INSTANCE"}};
-constexpr StateName kInstanceStates[] = {
-    {1, "ALIVE_INSTANCE"}, {2, "NOT_ALIVE_DISPOSED"}, {4, "NOT_ALIVE_NO_WRITERS"}};
+constexpr StateName kSampleStates[] = {{1, "(1) - ALREADY_READ_SAMPLE"},
+                                       {2, "(2) - NOT_READ_SAMPLE"}};
+constexpr StateName kViewStates[] = {{1, "(1) - NEW_INSTANCE"}, {2, "(2) - NOT_NEW_INSTANCE"}};
+constexpr StateName kInstanceStates[] = {{1, "(1) - ALIVE_INSTANCE"},
+                                         {2, "(2) - NOT_ALIVE_DISPOSED"},
+                                         {4, "(4) - NOT_ALIVE_NO_WRITERS"}};
 
 // "(2) - NOT_READ_SAMPLE"; empty for a value the table does not name.
 template <std::size_t N>
-std::string StateText(std::uint32_t value, const StateName (&names)[N]) {
+std::string_view StateText(std::uint32_t value, const StateName (&names)[N]) {
   for (const StateName& entry : names)
-    if (entry.value == value) return "(" + std::to_string(value) + ") - " + entry.name;
+    if (entry.value == value) return entry.text;
   return {};
 }
 
-std::string HexWithNotation(const DDSGuidBytes& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text = "0x";
-  text.reserve(2 + 2 * bytes.size());
-  for (std::uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
+// Texts of numbers and GUIDs, formatted on the stack.
+class ShortText {
+ public:
+  template <typename T>
+  static ShortText Number(T value) {
+    ShortText text;
+    text.size = static_cast<std::size_t>(
+        std::to_chars(text.buffer, text.buffer + sizeof text.buffer, value).ptr - text.buffer);
+    return text;
   }
-  return text;
-}
 
-// Writes one group's columns; the group's JSON lands at `place` under the sample document.
+  static ShortText Hex(const DDSGuidBytes& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    static_assert(2 + 2 * sizeof(DDSGuidBytes) <= sizeof buffer);
+    ShortText text;
+    text.buffer[text.size++] = '0';
+    text.buffer[text.size++] = 'x';
+    for (std::uint8_t byte : bytes) {
+      text.buffer[text.size++] = kDigits[byte >> 4];
+      text.buffer[text.size++] = kDigits[byte & 0x0F];
+    }
+    return text;
+  }
+
+  std::string_view View() const { return {buffer, size}; }
+
+ private:
+  char buffer[40];
+  std::size_t size = 0;
+};
+
+// Writes one group's columns into the JSON object at `place` and the flat map.
 class GroupWriter {
  public:
-  GroupWriter(Outputter& output, const TypeProcessor* sizes, std::string prefix,
-              std::string sizePrefix = {})
-      : output(output), sizes(sizes), prefix(std::move(prefix)), sizePrefix(std::move(sizePrefix)) {
-    output.TempJson() = nlohmann::ordered_json();
+  GroupWriter(Outputter& output, const TypeProcessor* sizes,
+              std::initializer_list<std::string_view> place, std::string sizePrefix = {})
+      : output(output), sizes(sizes), sizePrefix(std::move(sizePrefix)) {
+    output.BeginJsonGroup(place);
   }
 
   template <typename T>
-  void Number(const std::string& name, T value, std::string text) {
-    output.AddValue<T>(name, prefix, value, std::move(text));
+  void Number(const OutputName& column, T value) {
+    output.AddValue<T>(column, value, ShortText::Number(value).View());
+  }
+
+  template <typename T>
+  void Number(const OutputName& column, T value, std::string_view text) {
+    output.AddValue<T>(column, value, text);
   }
 
   // `typeMemberName`: the member of the internal type that sizes the column, when it is named
   // differently from the column.
-  void Text(const std::string& name, const std::string& text,
-            const std::string& typeMemberName = {}) {
-    output.AddValueString(name, prefix, RowCopy(typeMemberName.empty() ? name : typeMemberName, text),
+  void Text(const OutputName& column, std::string_view text, std::string_view typeMemberName = {}) {
+    output.AddValueString(column, RowCopy(typeMemberName.empty() ? column.name : typeMemberName, text),
                           text);
   }
 
-  void StoreAt(std::initializer_list<const char*> place) {
-    nlohmann::ordered_json* target = &output.SampleJson();
-    for (const char* key : place) target = &(*target)[key];
-    *target = std::move(output.TempJson());
-    output.TempJson() = nlohmann::ordered_json();
-  }
+  void End() { output.EndJsonGroup(); }
 
   Outputter& Output() { return output; }
-  const std::string& Prefix() const { return prefix; }
 
  private:
   // The row buffer holds strings at their fixed size from the internal metadata types.
-  std::string RowCopy(const std::string& name, const std::string& text) const {
+  std::string RowCopy(std::string_view name, std::string_view text) const {
     if (!output.Settings().Has(DissectionBitMap::kRowBuffer) || sizes == nullptr) return {};
-    std::string raw = text;
-    raw.resize(sizes->GetTypeSizeByLongMemberName(sizePrefix + name), '\0');
+    std::string raw(text);
+    raw.resize(sizes->GetTypeSizeByLongMemberName(sizePrefix + std::string(name)), '\0');
     return raw;
   }
 
   Outputter& output;
   const TypeProcessor* sizes;
-  std::string prefix;
   std::string sizePrefix;
 };
-
-std::string Unsigned(std::uint64_t value) { return std::to_string(value); }
-std::string Signed(std::int64_t value) { return std::to_string(value); }
 
 }  // namespace
 
@@ -108,64 +187,58 @@ void FeedOutputter(DDSSample& sample, const EngineConfig& config) {
 void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   if (!sample.Metadata() || !sample.Metadata()->sampleInfo) return;
   const DDSSampleInfo& info = *sample.Metadata()->sampleInfo;
-  GroupWriter group(sample.Output(), config.sampleInfoTypeProcessor.get(), kSampleInfoPrefix);
+  const SampleInfoNames& names = NamesOf<SampleInfoNames>();
+  GroupWriter group(sample.Output(), config.sampleInfoTypeProcessor.get(),
+                    {"SampleMetaData", "DDSSampleInfo"});
   using UL = unsigned long;
-  group.Number<UL>("sample_state", info.sampleState, StateText(info.sampleState, kSampleStates));
-  group.Number<UL>("view_state", info.viewState, StateText(info.viewState, kViewStates));
-  group.Number<UL>("instance_state", info.instanceState,
+  group.Number<UL>(names.sampleState, info.sampleState, StateText(info.sampleState, kSampleStates));
+  group.Number<UL>(names.viewState, info.viewState, StateText(info.viewState, kViewStates));
+  group.Number<UL>(names.instanceState, info.instanceState,
                    StateText(info.instanceState, kInstanceStates));
   const std::uint64_t source = info.sourceTimestamp.Microseconds();
-  group.Number<UL>("source_timestamp_microsec", source, Unsigned(source));
-  group.Text("source_timestamp_iso", CommonHelperFunctions::EpochMicrosecondsToIso8601(source));
+  group.Number<UL>(names.sourceMicroseconds, source);
+  group.Text(names.sourceIso, CommonHelperFunctions::EpochMicrosecondsToIso8601(source));
   const std::uint64_t reception = info.receptionTimestamp.Microseconds();
-  group.Number<UL>("reception_timestamp_microsec", reception, Unsigned(reception));
-  group.Text("reception_timestamp_iso",
-             CommonHelperFunctions::EpochMicrosecondsToIso8601(reception));
+  group.Number<UL>(names.receptionMicroseconds, reception);
+  group.Text(names.receptionIso, CommonHelperFunctions::EpochMicrosecondsToIso8601(reception));
   using LL = long long;
-  group.Number<LL>("publication_sequence_number", info.publicationSequenceNumber,
-                   Signed(info.publicationSequenceNumber));
-  group.Number<LL>("reception_sequence_number", info.receptionSequenceNumber,
-                   Signed(info.receptionSequenceNumber));
-  group.Text("instance_handle", HexWithNotation(info.instanceHandle));
-  group.Text("publication_handle", HexWithNotation(info.publicationHandle));
-  group.Number<int>("disposed_generation_count", info.disposedGenerationCount,
-                    Signed(info.disposedGenerationCount));
-  group.Number<int>("no_writers_generation_count", info.noWritersGenerationCount,
-                    Signed(info.noWritersGenerationCount));
-  group.Number<int>("sample_rank", info.sampleRank, Signed(info.sampleRank));
-  group.Number<int>("generation_rank", info.generationRank, Signed(info.generationRank));
-  group.Number<int>("absolute_generation_rank", info.absoluteGenerationRank,
-                    Signed(info.absoluteGenerationRank));
+  group.Number<LL>(names.publicationSequence, info.publicationSequenceNumber);
+  group.Number<LL>(names.receptionSequence, info.receptionSequenceNumber);
+  group.Text(names.instanceHandle, ShortText::Hex(info.instanceHandle).View());
+  group.Text(names.publicationHandle, ShortText::Hex(info.publicationHandle).View());
+  group.Number<int>(names.disposedCount, info.disposedGenerationCount);
+  group.Number<int>(names.noWritersCount, info.noWritersGenerationCount);
+  group.Number<int>(names.sampleRank, info.sampleRank);
+  group.Number<int>(names.generationRank, info.generationRank);
+  group.Number<int>(names.absoluteGenerationRank, info.absoluteGenerationRank);
   const bool asText = group.Output().Settings().booleanFormat == BooleanFormat::STRING;
-  group.Number<unsigned char>("valid_data", info.validData ? 1 : 0,
+  group.Number<unsigned char>(names.validData, info.validData ? 1 : 0,
                               asText ? (info.validData ? "TRUE" : "FALSE")
                                      : (info.validData ? "1" : "0"));
-  group.Text("publicationVirtualGuid", HexWithNotation(info.publicationVirtualGuid),
+  group.Text(names.virtualGuid, ShortText::Hex(info.publicationVirtualGuid).View(),
              "publication_virtual_guid");
-  group.Number<LL>("publication_virtual_sequence_number", info.publicationVirtualSequenceNumber,
-                   Signed(info.publicationVirtualSequenceNumber));
-  group.Text("original_publication_virtual_guid",
-             HexWithNotation(info.originalPublicationVirtualGuid));
-  group.Number<LL>("original_publication_virtual_sequence_number",
-                   info.originalPublicationVirtualSequenceNumber,
-                   Signed(info.originalPublicationVirtualSequenceNumber));
-  group.Text("source_guid", HexWithNotation(info.sourceGuid));
-  group.Text("related_source_guid", HexWithNotation(info.relatedSourceGuid));
-  group.Text("related_subscription_guid", HexWithNotation(info.relatedSubscriptionGuid));
-  group.StoreAt({"SampleMetaData", "DDSSampleInfo"});
+  group.Number<LL>(names.virtualSequence, info.publicationVirtualSequenceNumber);
+  group.Text(names.originalVirtualGuid, ShortText::Hex(info.originalPublicationVirtualGuid).View());
+  group.Number<LL>(names.originalVirtualSequence, info.originalPublicationVirtualSequenceNumber);
+  group.Text(names.sourceGuid, ShortText::Hex(info.sourceGuid).View());
+  group.Text(names.relatedSourceGuid, ShortText::Hex(info.relatedSourceGuid).View());
+  group.Text(names.relatedSubscriptionGuid, ShortText::Hex(info.relatedSubscriptionGuid).View());
+  group.End();
 }
 
 void FeedOutputterCommonMetadata(DDSSample& sample, const EngineConfig& config) {
   if (!sample.Metadata() || !sample.Metadata()->common) return;
   const SampleCommonMetadata& common = *sample.Metadata()->common;
-  GroupWriter group(sample.Output(), config.commonMetadataTypeProcessor.get(), kCommonPrefix);
-  group.Text("topic_name", common.topic_name);
+  const CommonNames& names = NamesOf<CommonNames>();
+  GroupWriter group(sample.Output(), config.commonMetadataTypeProcessor.get(),
+                    {"SampleMetaData", "CommonMetaData"});
+  group.Text(names.topicName, common.topic_name);
   if (common.domain_id) {
-    group.Number<long>("domain_id", *common.domain_id, Signed(*common.domain_id));
+    group.Number<long>(names.domainId, *common.domain_id);
   } else {
-    group.Output().AddValue<long>("domain_id", group.Prefix(), 0, std::nullopt);
+    group.Output().AddValue<long>(names.domainId, 0, std::nullopt);
   }
-  group.StoreAt({"SampleMetaData", "CommonMetaData"});
+  group.End();
 }
 
 void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config) {
@@ -173,31 +246,35 @@ void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config)
   const SamplePassiveMetadata& passive = *sample.Metadata()->passive;
   const TypeProcessor* sizes = config.passiveMetadataTypeProcessor.get();
   const IPHeaderFields& ip = passive.ipHeader;
-  GroupWriter ipGroup(sample.Output(), sizes, kIPHeaderPrefix, "IPHeader.");
+  const IPHeaderNames& ipNames = NamesOf<IPHeaderNames>();
+  GroupWriter ipGroup(sample.Output(), sizes, {"SampleMetaData", "PassiveMetaData", "IPHeader"},
+                      "IPHeader.");
   using UC = unsigned char;
   using UI = unsigned int;
   using US = unsigned short;
-  ipGroup.Number<UC>("version", ip.version, Unsigned(ip.version));
-  ipGroup.Number<UI>("header_length", ip.headerLength, Unsigned(ip.headerLength));
-  ipGroup.Number<UC>("tos", ip.tos, Unsigned(ip.tos));
-  ipGroup.Number<UI>("total_len", ip.totalLength, Unsigned(ip.totalLength));
-  ipGroup.Number<US>("identification", ip.identification, Unsigned(ip.identification));
-  ipGroup.Number<UC>("dont_fragment_flag", ip.dontFragment, Unsigned(ip.dontFragment));
-  ipGroup.Number<UC>("more_fragments_flag", ip.moreFragments, Unsigned(ip.moreFragments));
-  ipGroup.Number<US>("fragment_offset", ip.fragmentOffset, Unsigned(ip.fragmentOffset));
-  ipGroup.Number<US>("ttl", ip.ttl, Unsigned(ip.ttl));
-  ipGroup.Number<US>("crc", ip.crc, Unsigned(ip.crc));
-  ipGroup.Text("src_ip", ip.sourceAddress);
-  ipGroup.Text("dst_ip", ip.destinationAddress);
-  ipGroup.StoreAt({"SampleMetaData", "PassiveMetaData", "IPHeader"});
+  ipGroup.Number<UC>(ipNames.version, ip.version);
+  ipGroup.Number<UI>(ipNames.headerLength, ip.headerLength);
+  ipGroup.Number<UC>(ipNames.tos, ip.tos);
+  ipGroup.Number<UI>(ipNames.totalLength, ip.totalLength);
+  ipGroup.Number<US>(ipNames.identification, ip.identification);
+  ipGroup.Number<UC>(ipNames.dontFragment, ip.dontFragment);
+  ipGroup.Number<UC>(ipNames.moreFragments, ip.moreFragments);
+  ipGroup.Number<US>(ipNames.fragmentOffset, ip.fragmentOffset);
+  ipGroup.Number<US>(ipNames.ttl, ip.ttl);
+  ipGroup.Number<US>(ipNames.crc, ip.crc);
+  ipGroup.Text(ipNames.sourceAddress, ip.sourceAddress);
+  ipGroup.Text(ipNames.destinationAddress, ip.destinationAddress);
+  ipGroup.End();
 
   const UDPHeaderFields& udp = passive.udpHeader;
-  GroupWriter udpGroup(sample.Output(), sizes, kUDPHeaderPrefix, "UDPHeader.");
-  udpGroup.Number<US>("src_port", udp.sourcePort, Unsigned(udp.sourcePort));
-  udpGroup.Number<US>("dst_port", udp.destinationPort, Unsigned(udp.destinationPort));
-  udpGroup.Number<US>("length", udp.length, Unsigned(udp.length));
-  udpGroup.Number<US>("crc", udp.crc, Unsigned(udp.crc));
-  udpGroup.StoreAt({"SampleMetaData", "PassiveMetaData", "UDPHeader"});
+  const UDPHeaderNames& udpNames = NamesOf<UDPHeaderNames>();
+  GroupWriter udpGroup(sample.Output(), sizes, {"SampleMetaData", "PassiveMetaData", "UDPHeader"},
+                       "UDPHeader.");
+  udpGroup.Number<US>(udpNames.sourcePort, udp.sourcePort);
+  udpGroup.Number<US>(udpNames.destinationPort, udp.destinationPort);
+  udpGroup.Number<US>(udpNames.length, udp.length);
+  udpGroup.Number<US>(udpNames.crc, udp.crc);
+  udpGroup.End();
 }
 
 }  // namespace Quorvel::SampleMetadataDissector

@@ -5,6 +5,7 @@
 #include "dissection/Outputter.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <ctime>
@@ -142,28 +143,63 @@ TEST(Outputter, MetadataValuesByEnumerationFormat) {
     std::string json;
   };
   const std::vector<Case> cases = {
-      {EnumOutputFormat::VALUE, R"({"instance_state":2,"topic_name":"Track"})"},
-      {EnumOutputFormat::NAME, R"({"instance_state":"NOT_ALIVE_DISPOSED","topic_name":"Track"})"},
+      {EnumOutputFormat::VALUE,
+       R"({"SampleMetaData":{"DDSSampleInfo":{"instance_state":2,"valid_data":1},"CommonMetaData":{"topic_name":"Track"}}})"},
+      {EnumOutputFormat::NAME,
+       R"({"SampleMetaData":{"DDSSampleInfo":{"instance_state":"NOT_ALIVE_DISPOSED","valid_data":"TRUE"},"CommonMetaData":{"topic_name":"Track"}}})"},
       {EnumOutputFormat::VALUE_AND_NAME,
-       R"({"instance_state":"(2) - NOT_ALIVE_DISPOSED","topic_name":"Track"})"},
+       R"({"SampleMetaData":{"DDSSampleInfo":{"instance_state":"(2) - NOT_ALIVE_DISPOSED","valid_data":"TRUE"},"CommonMetaData":{"topic_name":"Track"}}})"},
   };
+  const OutputName state("SampleMetaData.DDSSampleInfo", "instance_state");
+  const OutputName valid("SampleMetaData.DDSSampleInfo", "valid_data");
+  const OutputName domain("SampleMetaData.CommonMetaData", "domain_id");
+  const OutputName topic("SampleMetaData.CommonMetaData", "topic_name");
   for (const Case& c : cases) {
     OutputSettings settings{DissectionBitMap(DissectionBitMap::kJson | DissectionBitMap::kFlatMap |
                                              DissectionBitMap::kValueLine),
-                            BooleanFormat::NUMERIC, c.format, FieldsOrdering::TYPE_BASED_ORDERING};
+                            BooleanFormat::STRING, c.format, FieldsOrdering::TYPE_BASED_ORDERING};
     Outputter outputter(0, nullptr, settings);
-    outputter.AddValue<unsigned long>("instance_state", "SampleMetaData.DDSSampleInfo", 2,
-                                      std::string("(2) - NOT_ALIVE_DISPOSED"));
-    outputter.AddValue<long>("domain_id", "SampleMetaData.CommonMetaData", 0, std::nullopt);
-    outputter.AddValueString("topic_name", "SampleMetaData.CommonMetaData", "Track", std::string("Track"));
-    EXPECT_EQ(outputter.TempJson().dump(), c.json);
+    outputter.BeginJsonGroup({"SampleMetaData", "DDSSampleInfo"});
+    outputter.AddValue<unsigned long>(state, 2, "(2) - NOT_ALIVE_DISPOSED");
+    outputter.AddValue<unsigned char>(valid, 1, "TRUE");
+    outputter.EndJsonGroup();
+    outputter.BeginJsonGroup({"SampleMetaData", "CommonMetaData"});
+    outputter.AddValue<long>(domain, 0, std::nullopt);
+    outputter.AddValueString(topic, "", "Track");
+    outputter.EndJsonGroup();
+    EXPECT_EQ(outputter.ToJson(), c.json);
     EXPECT_EQ(outputter.MapPrint(),
               (Map{{"SampleMetaData.DDSSampleInfo.instance_state", "(2) - NOT_ALIVE_DISPOSED"},
+                   {"SampleMetaData.DDSSampleInfo.valid_data", "TRUE"},
                    {"SampleMetaData.CommonMetaData.topic_name", "Track"}}));
-    EXPECT_EQ(outputter.LinePrint(), (std::vector<std::string>{"(2) - NOT_ALIVE_DISPOSED", "NULL", "Track"}));
+    EXPECT_EQ(outputter.LinePrint(),
+              (std::vector<std::string>{"(2) - NOT_ALIVE_DISPOSED", "TRUE", "NULL", "Track"}));
     EXPECT_FALSE(outputter.AddValueToMapPrint("SampleMetaData.CommonMetaData.topic_name", "Other"));
     EXPECT_EQ(outputter.MapPrint().at("SampleMetaData.CommonMetaData.topic_name"), "Track");
   }
+}
+
+TEST(Outputter, GroupsShareOpenParentsAndEmptyGroupsAreNull) {
+  Outputter outputter(0, nullptr,
+                      OutputSettings{DissectionBitMap(DissectionBitMap::kJson), BooleanFormat::NUMERIC,
+                                     EnumOutputFormat::VALUE, FieldsOrdering::TYPE_BASED_ORDERING});
+  EXPECT_EQ(outputter.ToJson(), "null");
+  const OutputName port("p", "port");
+  outputter.BeginJsonMember("SampleData")->Signed(5);
+  outputter.BeginJsonGroup({"M", "A", "X"});
+  outputter.AddValue<int>(port, 1, "1");
+  outputter.EndJsonGroup();
+  outputter.BeginJsonGroup({"M", "A", "Y"});
+  outputter.EndJsonGroup();
+  outputter.BeginJsonGroup({"M", "B"});
+  outputter.AddValue<int>(port, -2, "-2");
+  outputter.EndJsonGroup();
+  const std::string expected = R"({"SampleData":5,"M":{"A":{"X":{"port":1},"Y":null},"B":{"port":-2}}})";
+  // Readable while open, and the same once finished.
+  EXPECT_EQ(outputter.ToJson(), expected);
+  outputter.Finish();
+  EXPECT_EQ(outputter.ToJson(), expected);
+  EXPECT_EQ(outputter.ListenerJson(), expected);
 }
 
 TEST(Outputter, ListenerJsonSortsMembersOnlyWhenAsked) {
@@ -172,12 +208,19 @@ TEST(Outputter, ListenerJsonSortsMembersOnlyWhenAsked) {
     Outputter outputter(0, nullptr,
                         OutputSettings{DissectionBitMap(DissectionBitMap::kJson), BooleanFormat::NUMERIC,
                                        EnumOutputFormat::VALUE, ordering});
-    outputter.SampleJson() = ordered_json::parse(R"({"z":{"b":1,"a":[{"y":2,"x":3}]},"c":"\u00e9"})");
-    EXPECT_EQ(outputter.ToJson(), "{\"z\":{\"b\":1,\"a\":[{\"y\":2,\"x\":3}]},\"c\":\"\xC3\xA9\"}");
-    EXPECT_EQ(outputter.ToListenerJson(),
+    outputter.BeginJsonMember("z")->Raw(R"({"b":1,"a":[{"y":2,"x":3}]})");
+    outputter.BeginJsonMember("c")->String("\xC3\xA9\xFF");
+    EXPECT_THROW(outputter.ToJson(), nlohmann::json::type_error);
+    outputter.Finish();
+    EXPECT_EQ(outputter.ListenerJson(),
               ordering == FieldsOrdering::TYPE_BASED_ORDERING
-                  ? "{\"z\":{\"b\":1,\"a\":[{\"y\":2,\"x\":3}]},\"c\":\"\xC3\xA9\"}"
-                  : "{\"c\":\"\xC3\xA9\",\"z\":{\"a\":[{\"x\":3,\"y\":2}],\"b\":1}}");
+                  ? "{\"z\":{\"b\":1,\"a\":[{\"y\":2,\"x\":3}]},\"c\":\"\xC3\xA9\xEF\xBF\xBD\"}"
+                  : "{\"c\":\"\xC3\xA9\xEF\xBF\xBD\",\"z\":{\"a\":[{\"x\":3,\"y\":2}],\"b\":1}}");
+    try {
+      (void)outputter.ToJson();
+    } catch (const nlohmann::json::type_error& error) {
+      EXPECT_STREQ(error.what(), "[json.exception.type_error.316] invalid UTF-8 byte at index 2: 0xFF");
+    }
   }
 }
 

@@ -89,7 +89,7 @@ Dissected DissectPayload(const GoldenSample& golden, const std::filesystem::path
   const TypeProcessor processor(golden.type, type, formats.Flattening());
   const auto sample = test::Dissect(processor, data, formats);
   Dissected result{sample->Output().ToListenerJson(), sample->Output().MapPrint(),
-                   sample->Output().SampleJson(), {}};
+                   ordered_json::parse(sample->Output().DocumentText()), {}};
   for (const auto& column : processor.Columns()) {
     const xtypes::DynamicType& t = *column->DT();
     if (column->isNode && t.kind() == xtypes::TypeKind::ARRAY && t.dimension_count() == 2)

@@ -70,7 +70,8 @@ void DDSEngine::HandleDissectedSample(std::shared_ptr<DissectedSample> sample, D
     if (EngineListener* listener = registry.Listener()) {
       const Outputter& output = sample->Sample()->Output();
       if (registry.CheckRegisteredEvent(user ? Event::USER_DATA_JSON : Event::DISCOVERY_DATA_JSON)) {
-        const std::string json = output.ToListenerJson();
+        // Finished by the worker that dissected the sample: nothing is serialised here.
+        const std::string& json = output.ListenerJson();
         user ? listener->OnUserDataJson(json) : listener->OnDiscoveryDataJson(json);
       }
       if (registry.CheckRegisteredEvent(user ? Event::USER_DATA_MAP : Event::DISCOVERY_DATA_MAP)) {

@@ -1,0 +1,223 @@
+#include "dissection/JsonWriter.h"
+
+// Doubles are printed by the JSON library's own formatter: its digits are not always the
+// shortest ones that std::to_chars finds, and the texts must not change.
+#include <nlohmann/detail/conversions/to_chars.hpp>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace Quorvel {
+
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+constexpr char kHexUpper[] = "0123456789ABCDEF";
+constexpr char kHexLower[] = "0123456789abcdef";
+
+// Bytes that the plain copy loop must stop at: controls, quote, backslash and all non-ASCII.
+constexpr std::array<bool, 256> kNeedsAttention = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) table[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x80;
+  return table;
+}();
+
+std::string HexByte(unsigned char byte) {
+  return {'0', 'x', kHexUpper[byte >> 4], kHexUpper[byte & 0x0F]};
+}
+
+// RFC 3629: the length of a sequence by its lead byte and the range allowed for its second byte
+// (which rules out overlong forms, surrogates and code points past U+10FFFF); length 0 for a
+// byte that cannot start a sequence.
+struct LeadByte {
+  std::size_t length;
+  unsigned char secondLow;
+  unsigned char secondHigh;
+};
+
+LeadByte Classify(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF};
+  if (lead == 0xE0) return {3, 0xA0, 0xBF};
+  if (lead == 0xED) return {3, 0x80, 0x9F};
+  if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF};
+  if (lead == 0xF0) return {4, 0x90, 0xBF};
+  if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF};
+  if (lead == 0xF4) return {4, 0x80, 0x8F};
+  return {0, 0, 0};
+}
+
+void AppendControl(std::string& out, unsigned char c) {
+  switch (c) {
+    case '\b': out += "\\b"; return;
+    case '\t': out += "\\t"; return;
+    case '\n': out += "\\n"; return;
+    case '\f': out += "\\f"; return;
+    case '\r': out += "\\r"; return;
+    case '"': out += "\\\""; return;
+    case '\\': out += "\\\\"; return;
+    default: {
+      const char escape[] = {'\\', 'u', '0', '0', kHexLower[c >> 4], kHexLower[c & 0x0F]};
+      out.append(escape, sizeof escape);
+    }
+  }
+}
+
+// Appends `value` escaped; invalid UTF-8 becomes U+FFFD the way the JSON library's replacing
+// serialiser does it: a byte that cannot start a sequence is replaced on its own, a sequence
+// broken by an unexpected byte is replaced and that byte read again as a new start, and a
+// sequence cut off by the end of the text is replaced once. The first fault's message (the
+// library's strict-mode text) goes to `firstError` when that is still empty.
+void EscapeInto(std::string& out, std::string_view value, std::string& firstError) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+  const std::size_t size = value.size();
+  std::size_t runStart = 0;
+  std::size_t i = 0;
+  const auto flush = [&](std::size_t end) { out.append(value.data() + runStart, end - runStart); };
+  const auto fault = [&](std::string message) {
+    out += kReplacementCharacter;
+    if (firstError.empty()) firstError = std::move(message);
+  };
+  while (i < size) {
+    const unsigned char c = bytes[i];
+    if (!kNeedsAttention[c]) {
+      ++i;
+      continue;
+    }
+    if (c < 0x80) {
+      flush(i);
+      AppendControl(out, c);
+      runStart = ++i;
+      continue;
+    }
+    const LeadByte lead = Classify(c);
+    if (lead.length == 0) {
+      flush(i);
+      fault("invalid UTF-8 byte at index " + std::to_string(i) + ": " + HexByte(c));
+      runStart = ++i;
+      continue;
+    }
+    std::size_t next = i + 1;
+    bool broken = false;
+    for (std::size_t k = 1; k < lead.length; ++k, ++next) {
+      if (next >= size) {
+        flush(i);
+        fault("incomplete UTF-8 string; last byte: " + HexByte(bytes[size - 1]));
+        runStart = i = size;
+        broken = true;
+        break;
+      }
+      const unsigned char low = k == 1 ? lead.secondLow : 0x80;
+      const unsigned char high = k == 1 ? lead.secondHigh : 0xBF;
+      if (bytes[next] < low || bytes[next] > high) {
+        flush(i);
+        fault("invalid UTF-8 byte at index " + std::to_string(next) + ": " + HexByte(bytes[next]));
+        runStart = i = next;
+        broken = true;
+        break;
+      }
+    }
+    if (!broken) i = next;
+  }
+  flush(size);
+}
+
+template <typename T>
+void AppendInteger(std::string& out, T value) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, static_cast<std::size_t>(result.ptr - digits));
+}
+
+}  // namespace
+
+void JsonWriter::Separate() {
+  if (text.empty()) return;
+  const char last = text.back();
+  if (last != '{' && last != '[' && last != ':') text += ',';
+}
+
+void JsonWriter::BeginObject() {
+  Separate();
+  text += '{';
+}
+
+void JsonWriter::BeginArray() {
+  Separate();
+  text += '[';
+}
+
+void JsonWriter::Key(std::string_view name) {
+  Separate();
+  text += '"';
+  AppendEscaped(name);
+  text += "\":";
+}
+
+void JsonWriter::QuotedKeyText(std::string_view quotedKey) {
+  Separate();
+  text += quotedKey;
+}
+
+void JsonWriter::Null() {
+  Separate();
+  text += "null";
+}
+
+void JsonWriter::Bool(bool value) {
+  Separate();
+  text += value ? "true" : "false";
+}
+
+void JsonWriter::Signed(std::int64_t value) {
+  Separate();
+  AppendInteger(text, value);
+}
+
+void JsonWriter::Unsigned(std::uint64_t value) {
+  Separate();
+  AppendInteger(text, value);
+}
+
+void JsonWriter::Double(double value) {
+  Separate();
+  if (!std::isfinite(value)) {
+    text += "null";
+    return;
+  }
+  char digits[64];
+  const char* end = nlohmann::detail::to_chars(digits, digits + sizeof digits, value);
+  text.append(digits, static_cast<std::size_t>(end - digits));
+}
+
+void JsonWriter::String(std::string_view value) {
+  Separate();
+  text += '"';
+  AppendEscaped(value);
+  text += '"';
+}
+
+void JsonWriter::Discarded() {
+  Separate();
+  text += "<discarded>";
+}
+
+void JsonWriter::Raw(std::string_view json) {
+  Separate();
+  text += json;
+}
+
+void JsonWriter::Clear() {
+  text.clear();
+  firstUtf8Error.clear();
+}
+
+void JsonWriter::AppendEscaped(std::string_view value) { EscapeInto(text, value, firstUtf8Error); }
+
+std::string JsonWriter::QuotedKey(std::string_view name) {
+  JsonWriter writer;
+  writer.Key(name);
+  return std::move(writer.text);
+}
+
+}  // namespace Quorvel
