@@ -33,11 +33,16 @@ recordings=$(find "$data" -name '*.pcap' -o -name '*.pcapng' | sort)
 
 # tshark joins IPv4 fragments itself; its udp.payload is the whole datagram.
 for recording in $recordings; do
-  tshark -r "$recording" -Y rtps -T fields -e udp.payload 2>/dev/null | sort -u |
-    while read -r payload; do
-      [ -n "$payload" ] && printf '%s' "$payload" | xxd -r -p | seed "$out/rtps_message"
-    done
-done
+  tshark -r "$recording" -Y rtps -T fields -e udp.payload 2>/dev/null
+done | python3 -c '
+import hashlib, os, sys
+for line in sys.stdin:
+    line = line.strip()
+    if line:
+        payload = bytes.fromhex(line)
+        with open(os.path.join(sys.argv[1], hashlib.sha1(payload).hexdigest()), "wb") as f:
+            f.write(payload)
+' "$out/rtps_message"
 
 # Frames in runs of 12 (enough to hold the fragments of one datagram of the recordings'
 # samples), each behind its 16-bit length, after the byte choosing the target's link type.
