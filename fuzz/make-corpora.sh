@@ -20,15 +20,6 @@ for name in "${names[@]}"; do
   mkdir -p "$out/$name"
 done
 
-# Writes stdin to <dir>/<sha1 of the content>, as libFuzzer names corpus files.
-seed() {
-  local dir=$1 tmp hash
-  tmp=$(mktemp "$dir/.seed.XXXXXX")
-  cat >"$tmp"
-  hash=$(sha1sum "$tmp" | cut -d' ' -f1)
-  mv "$tmp" "$dir/$hash"
-}
-
 recordings=$(find "$data" -name '*.pcap' -o -name '*.pcapng' | sort)
 
 # tshark joins IPv4 fragments itself; its udp.payload is the whole datagram.
@@ -78,51 +69,55 @@ for recording in recordings:
             f.write(seed)
 PY
 
-# The type index of each golden sample (the target's fixed first selector values), and the
-# encoding byte: 0 re-encodes as the type's default, 0x81 as XCDR1 big-endian, 0x02 as XCDR2.
-type_index() {
-  case $1 in
-    final_*) echo 0 ;;
-    extras_*) echo 1 ;;
-    appendable_*) echo 2 ;;
-    mutable_*) echo 3 ;;
-    evolved_appendable*) echo 4 ;;
-    evolved_mutable*) echo 5 ;;
-    *) echo 0 ;;
-  esac
-}
-for bin in "$data"/golden/rich/*.bin; do
-  index=$(type_index "$(basename "$bin")")
-  for encoding in 00 81 02; do
-    { printf "\\x$(printf %02x "$index")\\x$encoding"; cat "$bin"; } | seed "$out/cdr_roundtrip"
-  done
-done
+# The golden payloads, the XML files and the golden dissections, each behind the selector
+# bytes of its target:
+#   cdr_roundtrip  type index (the target's fixed first values), then the re-encoding: 0x00 the
+#                  type's default, 0x81 XCDR1 big-endian, 0x02 XCDR2 little-endian
+#   xml_profiles   0x00 the QoS provider; 0x01 and 0x03 the engine's loader for introspection
+#                  and for an active engine (participant mapping)
+#   injection      type index, then the form: 0 JSON text, 1 flat map (key=value lines of the
+#                  .map files), 2 and 3 the same with unused fields reported
+python3 - "$out" "$data" "$here/seeds/engine_config" <<'PY'
+import glob, hashlib, os, re, sys
+out, data, configs = sys.argv[1:4]
 
-# Selector 0: the QoS provider; 1 and 3: the engine's loader for introspection and for an
-# active engine (participant mapping).
-find "$data" -name '*.xml' | sort | while read -r xml; do
-  for selector in 00 01 03; do
-    { printf "\\x$selector"; cat "$xml"; } | seed "$out/xml_profiles"
-  done
-done
+def seed(target, content):
+    with open(os.path.join(out, target, hashlib.sha1(content).hexdigest()), 'wb') as f:
+        f.write(content)
 
-for xml in "$here"/seeds/engine_config/*.xml; do seed "$out/engine_config" <"$xml"; done
+def type_index(name):
+    for prefix, index in (('final_', 0), ('extras_', 1), ('appendable_', 2), ('mutable_', 3),
+                          ('evolved_appendable', 4), ('evolved_mutable', 5)):
+        if name.startswith(prefix):
+            return index
+    return 0
 
-# Form byte: 0 JSON text, 1 flat map, 2 and 3 the same with unused fields reported.
-for sample in "$data"/dissection/*/; do
-  index=$(type_index "$(basename "$sample")")
-  for json in "$sample"*.json; do
-    for form in 00 02; do
-      { printf "\\x$(printf %02x "$index")\\x$form"; cat "$json"; } | seed "$out/injection"
-    done
-  done
-  for map in "$sample"*.map; do
-    for form in 01 03; do
-      { printf "\\x$(printf %02x "$index")\\x$form"
-        sed -E 's/^([^ ]*) = "(.*)"$/\1=\2/' "$map"; } | seed "$out/injection"
-    done
-  done
-done
+def read(path):
+    with open(path, 'rb') as f:
+        return f.read()
+
+for path in sorted(glob.glob(os.path.join(data, 'golden/rich/*.bin'))):
+    for encoding in (0x00, 0x81, 0x02):
+        seed('cdr_roundtrip', bytes([type_index(os.path.basename(path)), encoding]) + read(path))
+
+for path in sorted(glob.glob(os.path.join(data, '**/*.xml'), recursive=True)):
+    for selector in (0x00, 0x01, 0x03):
+        seed('xml_profiles', bytes([selector]) + read(path))
+
+for path in sorted(glob.glob(os.path.join(configs, '*.xml'))):
+    seed('engine_config', read(path))
+
+for folder in sorted(glob.glob(os.path.join(data, 'dissection/*/'))):
+    index = type_index(os.path.basename(os.path.dirname(folder)))
+    for path in sorted(glob.glob(folder + '*.json')):
+        for form in (0, 2):
+            seed('injection', bytes([index, form]) + read(path))
+    for path in sorted(glob.glob(folder + '*.map')):
+        lines = read(path).decode().splitlines()
+        flat = '\n'.join(re.sub(r'^(\S*) = "(.*)"$', r'\1=\2', line) for line in lines)
+        for form in (1, 3):
+            seed('injection', bytes([index, form]) + flat.encode())
+PY
 
 for name in "${names[@]}"; do
   printf '%-16s %5d seeds\n' "$name" "$(find "$out/$name" -type f | wc -l)"
