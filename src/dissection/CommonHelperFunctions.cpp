@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -77,11 +78,17 @@ std::string ConvertStringToJsonPointer(std::string_view name) {
   return pointer;
 }
 
-std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds) {
+Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds) {
+  Iso8601Text result;
+  const auto fallback = [&result] {
+    result.size = std::strlen(kEpochText);
+    std::memcpy(result.text, kEpochText, result.size);
+    return result;
+  };
   if (microseconds > kLargestConvertible) {
     LogWarning("Cannot convert value - " + std::to_string(microseconds) +
                " in EpochMicrosecondsToIso8601. Using default value " + kEpochText);
-    return kEpochText;
+    return fallback();
   }
   const auto seconds = static_cast<std::time_t>(microseconds / 1000000);
   const auto fraction = static_cast<unsigned>(microseconds % 1000000);
@@ -90,7 +97,7 @@ std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds) {
   if (!localtime_r(&seconds, &local) || !gmtime_r(&seconds, &utc)) {
     LogWarning("Cannot convert value - " + std::to_string(microseconds) +
                " in EpochMicrosecondsToIso8601. Using default value " + kEpochText);
-    return kEpochText;
+    return fallback();
   }
   int offset = (local.tm_hour - utc.tm_hour) * 60 + (local.tm_min - utc.tm_min);
   // Compared by year first, so that New Year's Eve in one zone and New Year in the other count
@@ -104,10 +111,15 @@ std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds) {
   char date[32];
   std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
   const int magnitude = offset < 0 ? -offset : offset;
-  char text[64];
-  std::snprintf(text, sizeof text, "%s.%06u%c%02d:%02d", date, fraction, offset < 0 ? '-' : '+',
-                magnitude / 60, magnitude % 60);
-  return text;
+  const int written =
+      std::snprintf(result.text, sizeof result.text, "%s.%06u%c%02d:%02d", date, fraction,
+                    offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+  result.size = std::min(static_cast<std::size_t>(written < 0 ? 0 : written), sizeof result.text - 1);
+  return result;
+}
+
+std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds) {
+  return std::string(EpochMicrosecondsToIso8601Text(microseconds).View());
 }
 
 std::vector<std::string> SplitString(std::string_view text, char delimiter) {

@@ -24,6 +24,13 @@ std::string ConvertStringToJsonPointer(std::string_view name);
 
 // Local time, microseconds and zone offset: '2024-03-01T14:05:09.000250+02:00'.
 std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds);
+// The same text on the stack, for the per-sample metadata.
+struct Iso8601Text {
+  char text[48];
+  std::size_t size = 0;
+  std::string_view View() const { return {text, size}; }
+};
+Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds);
 
 std::vector<std::string> SplitString(std::string_view text, char delimiter);
 std::vector<std::string> SplitString(std::string_view text, std::string_view delimiter);

@@ -197,10 +197,11 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
                    StateText(info.instanceState, kInstanceStates));
   const std::uint64_t source = info.sourceTimestamp.Microseconds();
   group.Number<UL>(names.sourceMicroseconds, source);
-  group.Text(names.sourceIso, CommonHelperFunctions::EpochMicrosecondsToIso8601(source));
+  group.Text(names.sourceIso, CommonHelperFunctions::EpochMicrosecondsToIso8601Text(source).View());
   const std::uint64_t reception = info.receptionTimestamp.Microseconds();
   group.Number<UL>(names.receptionMicroseconds, reception);
-  group.Text(names.receptionIso, CommonHelperFunctions::EpochMicrosecondsToIso8601(reception));
+  group.Text(names.receptionIso,
+             CommonHelperFunctions::EpochMicrosecondsToIso8601Text(reception).View());
   using LL = long long;
   group.Number<LL>(names.publicationSequence, info.publicationSequenceNumber);
   group.Number<LL>(names.receptionSequence, info.receptionSequenceNumber);
