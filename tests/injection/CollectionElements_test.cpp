@@ -19,15 +19,8 @@ using xtypes::DynamicData;
 using xtypes::DynamicType;
 using xtypes::DynamicTypePtr;
 using xtypes::Extensibility;
-using xtypes::Member;
 using xtypes::TypeKind;
-
-Member M(std::string name, DynamicTypePtr type) {
-  Member m;
-  m.name = std::move(name);
-  m.type = std::move(type);
-  return m;
-}
+using test::M;
 
 DynamicTypePtr Seq(TypeKind kind, std::uint32_t bound = xtypes::kUnbounded) {
   return DynamicType::Sequence(DynamicType::Primitive(kind), bound);

@@ -25,14 +25,7 @@ using xtypes::TypeKind;
 
 DynamicTypePtr Prim(TypeKind kind) { return DynamicType::Primitive(kind); }
 
-Member M(std::string name, DynamicTypePtr type, bool key = false, bool optional = false) {
-  Member m;
-  m.name = std::move(name);
-  m.type = std::move(type);
-  m.key = key;
-  m.optional = optional;
-  return m;
-}
+using test::M;
 
 Member Case(std::string name, DynamicTypePtr type, std::vector<std::int64_t> labels) {
   Member m = M(std::move(name), std::move(type));

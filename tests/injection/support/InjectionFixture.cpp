@@ -9,6 +9,15 @@
 
 namespace Quorvel::test {
 
+xtypes::Member M(std::string name, xtypes::DynamicTypePtr type, bool key, bool optional) {
+  xtypes::Member member;
+  member.name = std::move(name);
+  member.type = std::move(type);
+  member.key = key;
+  member.optional = optional;
+  return member;
+}
+
 xtypes::DynamicData InjectJson(const TypeProcessor& processor, const std::string& json,
                                bool reportUnusedFields) {
   xtypes::DynamicData sample(processor.Type());

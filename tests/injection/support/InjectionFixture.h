@@ -7,6 +7,7 @@
 #include "dissection/OutputSettings.h"
 #include "dissection/TypeProcessor.h"
 #include "middleware/xtypes/DynamicData.h"
+#include "middleware/xtypes/DynamicType.h"
 
 #include <cstdint>
 #include <map>
@@ -29,6 +30,9 @@ struct Texts {
   std::string json;  // empty when the sample has strings that are not UTF-8
   FlatMap map;
 };
+
+// A structure member or union case for the test types.
+xtypes::Member M(std::string name, xtypes::DynamicTypePtr type, bool key = false, bool optional = false);
 
 // A fresh sample of the processor's type filled from the input; throws what the injector
 // throws.
