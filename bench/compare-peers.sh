@@ -93,8 +93,8 @@ for size in 0 1024; do
   plain=$(rate plain)
   sub=$(rate ddsperf)
   lost=$(awk -v s="$size" '$1 == s && $2 == "engine" { print $4 }' "$WORK/active.txt")
-  r_plain=$(awk -v e="$engine" -v p="$plain" 'BEGIN { printf "%.2f", p > 0 ? e / p : 0 }')
-  r_sub=$(awk -v e="$engine" -v p="$sub" 'BEGIN { printf "%.3f", p > 0 ? e / p : 0 }')
+  r_plain=$(awk -v e="$engine" -v p="$plain" 'BEGIN { printf "%.2f", (p > 0 ? e / p : 0) }')
+  r_sub=$(awk -v e="$engine" -v p="$sub" 'BEGIN { printf "%.3f", (p > 0 ? e / p : 0) }')
   met=$(verdict "$r_plain" 0.70)
   [ "${lost:-0}" = 0 ] || met="missed (lost $lost)"
   result active "ddsperf pub size $size, JSON to listener" "${engine}/s" "plain reader ${plain}/s" "$r_plain" ">= 0.70" "$met"
@@ -105,8 +105,8 @@ section "injection"
 "$ROOT/bench/injection-throughput.sh" "$BUILD" "$INJECTION_SECONDS" "$INJECTION_ROUNDS" | tee "$WORK/injection.txt"
 for size in 0 1024; do
   read -r pub plain json < <(awk -v s="$size" '$1 == s && NF >= 6 { print $2, $3, $4 }' "$WORK/injection.txt")
-  r_plain=$(awk -v e="$json" -v p="$plain" 'BEGIN { printf "%.2f", p > 0 ? e / p : 0 }')
-  r_pub=$(awk -v e="$json" -v p="$pub" 'BEGIN { printf "%.3f", p > 0 ? e / p : 0 }')
+  r_plain=$(awk -v e="$json" -v p="$plain" 'BEGIN { printf "%.2f", (p > 0 ? e / p : 0) }')
+  r_pub=$(awk -v e="$json" -v p="$pub" 'BEGIN { printf "%.3f", (p > 0 ? e / p : 0) }')
   result injection "KeyedSeq size $size from JSON text" "${json}/s" "plain writer ${plain}/s" "$r_plain" ">= 0.50" "$(verdict "$r_plain" 0.50)"
   result injection "KeyedSeq size $size from JSON text" "${json}/s" "ddsperf pub ${pub}/s" "$r_pub" "reported" "-"
 done
