@@ -12,7 +12,8 @@
 # It builds what it needs first. Durations are chosen so that the whole run stays under ten
 # minutes on the 2-core machine; each can be changed through the environment:
 #   RECORD_SECONDS (11: at 20 kHz, over 200,000 samples per recording), ACTIVE_SECONDS (5),
-#   INJECTION_SECONDS (3), INJECTION_ROUNDS (1), CODEC_REPETITIONS (3).
+#   INJECTION_SECONDS (3), INJECTION_ROUNDS (1), CODEC_REPETITIONS (3); SKIP_BUILD=1 runs the
+#   benchmarks as they are built (while another build uses the same folder).
 # The DATA_FRAG recording benchmark (bench/frag-recording.sh) takes about five minutes alone
 # for its 1 GB recording, so it is not part of this run.
 #
@@ -43,7 +44,7 @@ result() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >> "$RESULTS"; }
 verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r >= t ? "met" : "missed") }'; }
 
 section "build"
-cmake --build "$BUILD" -j2 --target veltrane_codec_bench veltrane_passive_recording_bench \
+[ "${SKIP_BUILD:-0}" = 1 ] || cmake --build "$BUILD" -j2 --target veltrane_codec_bench veltrane_passive_recording_bench \
   veltrane_pcap_read_loop veltrane_active_monitoring_bench veltrane_injection_bench > "$WORK/build.log" 2>&1 ||
   { tail -20 "$WORK/build.log"; exit 1; }
 
