@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -108,13 +109,32 @@ Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds) {
            (local.tm_year == utc.tm_year && local.tm_yday < utc.tm_yday))
     offset -= 1440;
 
-  char date[32];
-  std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+  // "%Y-%m-%dT%H:%M:%S.<six digits><sign>HH:MM", formatted by hand: this runs twice for every
+  // sample. Years are 1970 or later, so "%Y" never pads.
+  char* out = result.text;
+  const auto digits = [&out](unsigned value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+    out += count;
+  };
+  out = std::to_chars(out, result.text + 16, local.tm_year + 1900).ptr;
+  *out++ = '-';
+  digits(static_cast<unsigned>(local.tm_mon + 1), 2);
+  *out++ = '-';
+  digits(static_cast<unsigned>(local.tm_mday), 2);
+  *out++ = 'T';
+  digits(static_cast<unsigned>(local.tm_hour), 2);
+  *out++ = ':';
+  digits(static_cast<unsigned>(local.tm_min), 2);
+  *out++ = ':';
+  digits(static_cast<unsigned>(local.tm_sec), 2);
+  *out++ = '.';
+  digits(fraction, 6);
+  *out++ = offset < 0 ? '-' : '+';
   const int magnitude = offset < 0 ? -offset : offset;
-  const int written =
-      std::snprintf(result.text, sizeof result.text, "%s.%06u%c%02d:%02d", date, fraction,
-                    offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-  result.size = std::min(static_cast<std::size_t>(written < 0 ? 0 : written), sizeof result.text - 1);
+  digits(static_cast<unsigned>(magnitude / 60), 2);
+  *out++ = ':';
+  digits(static_cast<unsigned>(magnitude % 60), 2);
+  result.size = static_cast<std::size_t>(out - result.text);
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include "dissection/ValueText.h"
 #include "middleware/xtypes/DynamicType.h"
 
+#include <charconv>
 #include <stdexcept>
 #include <type_traits>
 
@@ -390,6 +391,7 @@ void DynamicDataDissector::UpdateLastSequenceIndexList(std::uint64_t index) {
 std::string DynamicDataDissector::ConstructSequenceMemberFullName(const Column& column) const {
   const std::vector<std::string>& pieces = column.flatKeyPieces;
   if (pieces.empty()) return "SampleData." + column.nestedNameWithoutDiscriminators;
+  if (pieces.size() == 1) return pieces.front();
   std::size_t length = 0;
   for (const std::string& piece : pieces) length += piece.size() + 22;
   std::string name;
@@ -397,8 +399,13 @@ std::string DynamicDataDissector::ConstructSequenceMemberFullName(const Column& 
   name += pieces.front();
   for (std::size_t i = 1; i < pieces.size(); ++i) {
     name += '[';
-    name += i - 1 < m_sequenceIndexList.size() ? ValueText::FromUnsigned(m_sequenceIndexList[i - 1])
-                                                : std::string("i");
+    if (i - 1 < m_sequenceIndexList.size()) {
+      char digits[24];
+      const auto end = std::to_chars(digits, digits + sizeof digits, m_sequenceIndexList[i - 1]).ptr;
+      name.append(digits, static_cast<std::size_t>(end - digits));
+    } else {
+      name += 'i';
+    }
     name += ']';
     name += pieces[i];
   }

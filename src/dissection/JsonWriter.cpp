@@ -125,8 +125,9 @@ void EscapeInto(std::string& out, std::string_view value, std::string& firstErro
 template <typename T>
 void AppendInteger(std::string& out, T value) {
   char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, static_cast<std::size_t>(result.ptr - digits));
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  // Character by character: a library copy call costs more than the few digits themselves.
+  for (const char* digit = digits; digit != end; ++digit) out.push_back(*digit);
 }
 
 }  // namespace
