@@ -5,7 +5,8 @@
 #   veltrane   the engine (public library), JSON output delivered to a listener
 #   tshark -T json > /dev/null, tshark -V > /dev/null
 #   pcap_loop  a bare libpcap read loop (the limit)
-# and prints samples/s and MB of pcap/s for each.
+# and prints samples/s and MB of pcap/s for each, the ratios, the engine's peak resident memory
+# (/usr/bin/time) and the load average.
 #   bench/passive-recording.sh <build folder> [work folder] [seconds of traffic]
 set -euo pipefail
 
@@ -61,7 +62,8 @@ for size in 0 1024; do
   echo "## ddsperf KeyedSeq 20 kHz, size $size: $(basename "$file"), $frames frames, $samples user samples, $megabytes MB"
   echo "| reader | samples | seconds | samples/s | MB/s |"
   echo "|---|---|---|---|---|"
-  read -r _ engine_samples engine_seconds _ <<< "$("$ENGINE" "$file" "$TYPES" "$THREADS")"
+  read -r _ engine_samples engine_seconds _ <<< "$(/usr/bin/time -f %M -o "$WORK/engine-rss.txt" \
+    "$ENGINE" "$file" "$TYPES" "$THREADS")"
   row "veltrane (JSON)" "$engine_samples" "$engine_seconds" "$megabytes"
   json_seconds=$(seconds_of bash -c "tshark -r '$file' -T json > /dev/null")
   row "tshark -T json" "$samples" "$json_seconds" "$megabytes"
@@ -71,4 +73,7 @@ for size in 0 1024; do
   row "pcap_loop" "$samples" "$loop_seconds" "$megabytes"
   awk -v e="$engine_seconds" -v j="$json_seconds" -v n="$engine_samples" -v s="$samples" \
     'BEGIN { printf "veltrane / tshark -T json: %.1f x (samples/s); veltrane delivered %d of %d\n", (n / e) / (s / j), n, s }'
+  awk -v e="$engine_seconds" -v v="$verbose_seconds" -v l="$loop_seconds" -v n="$engine_samples" -v s="$samples" \
+    'BEGIN { printf "veltrane / tshark -V: %.1f x; fraction of the bare libpcap loop: %.4f\n", (n / e) / (s / v), (n / e) / (s / l) }'
+  echo "veltrane peak resident memory: $(awk '{ printf "%.0f", $1 / 1024 }' "$WORK/engine-rss.txt") MB; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 done

@@ -12,6 +12,8 @@ namespace Quorvel::passive {
 
 namespace {
 constexpr int kLiveWaitMilliseconds = 1;
+// A live capture reads libpcap's drop counters after this many frames, and whenever idle.
+constexpr uint64_t kDriverStatisticsInterval = 4096;
 }
 
 void PcapCloser::operator()(pcap* handle) const { pcap_close(handle); }
@@ -49,7 +51,10 @@ void CaptureSession::ReadPcap() {
     const u_char* frame = nullptr;
     const int result = pcap_next_ex(handle.get(), &record, &frame);
     if (result == 0) {
-      if (live) WaitForTraffic();
+      if (live) {
+        CountDriverDrops();
+        WaitForTraffic();
+      }
       continue;
     }
     if (result == PCAP_ERROR) {
@@ -65,7 +70,11 @@ void CaptureSession::ReadPcap() {
     header.caplen = record->caplen;
     header.len = record->len;
     Deliver(header, {frame, record->caplen}, &decoder);
+    if (live && framesRead.load(std::memory_order_relaxed) % kDriverStatisticsInterval == 0) {
+      CountDriverDrops();
+    }
   }
+  if (live) CountDriverDrops();
 }
 
 void CaptureSession::ReadPcapng() {
@@ -96,8 +105,34 @@ void CaptureSession::Deliver(PacketHeader& header, std::span<const uint8_t> fram
     return;
   }
   if (auto message = frameDecoder->Decode(header, frame)) {
+    if (!MakeRoom()) return;
     messagesEnqueued.fetch_add(1, std::memory_order_relaxed);
     queue->Enqueue(std::move(message));
+  }
+}
+
+bool CaptureSession::MakeRoom() {
+  const auto& gauge = queue->Gauge();
+  if (!gauge) return true;
+  if (!live) {
+    gauge->WaitForRoom(running);
+    return running.load();
+  }
+  if (!gauge->OverLimit()) return true;
+  if (counters) counters->Dropped(DropReason::CAPTURE_OVERFLOW);
+  return false;
+}
+
+// libpcap's counters are cumulative 32-bit values since the handle was opened (they wrap).
+void CaptureSession::CountDriverDrops() {
+  pcap_stat statistics{};
+  if (!handle || pcap_stats(handle.get(), &statistics) != 0) return;
+  const uint32_t dropped = statistics.ps_drop - driverDropsSeen_;
+  const uint32_t interfaceDropped = statistics.ps_ifdrop - interfaceDropsSeen_;
+  driverDropsSeen_ = statistics.ps_drop;
+  interfaceDropsSeen_ = statistics.ps_ifdrop;
+  if (counters && dropped + uint64_t{interfaceDropped} != 0) {
+    counters->DriverDropped(dropped + uint64_t{interfaceDropped});
   }
 }
 

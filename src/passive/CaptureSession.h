@@ -64,6 +64,14 @@ struct CaptureSession {
   void Deliver(PacketHeader& header, std::span<const uint8_t> frame, PacketDecoder* decoder);
   // Live only: waits up to a millisecond for the capture descriptor to become readable.
   void WaitForTraffic();
+  // Live only: adds what libpcap and the interface dropped since the last call to the counters.
+  void CountDriverDrops();
+  // A recording waits while the pipeline is full; a live capture never blocks libpcap and
+  // drops the message instead (counted). False when the message is not to be enqueued.
+  bool MakeRoom();
+
+  uint32_t driverDropsSeen_ = 0;
+  uint32_t interfaceDropsSeen_ = 0;
 };
 
 }  // namespace Quorvel::passive

@@ -1,16 +1,20 @@
 #pragma once
 
-// The hand-over between stages of the passive pipeline. Every Enqueue appends one element and
-// posts one run of the consumer to the thread pool; each run pops one element. Several runs of
-// one consumer may therefore execute at once on different pool threads; the FIFO hands them
-// elements in arrival order. The mutex guards the FIFO and the counts of runs not yet finished
-// and of runs executing; consumers take their element under it and process it outside.
-// A serialized queue instead posts one run at a time, which consumes until the FIFO is empty:
-// its elements are processed one after another in arrival order, without holding a second
-// pool thread.
+// The hand-over between stages of the passive pipeline. Enqueue appends one element; a run of
+// the consumer is posted to the thread pool only when fewer than `maxRuns` runs of this queue
+// are under way. A run calls the consumer (which pops one element) until the FIFO is empty,
+// so a batch that is waiting costs one wake-up, not one per element; after kRunBatch elements
+// a run re-posts itself, so that the runs of other queues get their turn on the pool. With
+// `maxRuns` 1 (a serialized queue) the elements are processed one after another in arrival
+// order; with more, up to that many pool threads consume at once, each popping in FIFO order.
+// The mutex guards the FIFO and the counts of runs under way and of consumers executing;
+// consumers take their element under it and process it outside.
 // RunQueuedHere lets a thread that waits for this queue do its work itself, so a wait cannot
-// depend on a pool thread that the waiter occupies; the posted runs then find nothing to pop.
+// depend on a pool thread that the waiter occupies (not for a serialized queue: it would break
+// its order).
+// A PipelineGauge, when given, counts the elements waiting in the FIFO.
 
+#include "passive/PipelineGauge.h"
 #include "passive/ThreadPoolPost.h"
 
 #include <chrono>
@@ -29,57 +33,56 @@ class MessageQueueManager
     : public std::enable_shared_from_this<MessageQueueManager<T>> {
  public:
   using Consumer = std::function<void()>;
+  static constexpr size_t kRunBatch = 256;
 
   MessageQueueManager(std::shared_ptr<boost::asio::thread_pool> pool, Consumer consumer,
-                      bool serialized = false)
-      : pool_(std::move(pool)), consumer_(std::move(consumer)), serialized_(serialized) {}
+                      size_t maxRuns = 1, std::shared_ptr<PipelineGauge> gauge = nullptr)
+      : pool_(std::move(pool)), consumer_(std::move(consumer)),
+        maxRuns_(maxRuns == 0 ? 1 : maxRuns), gauge_(std::move(gauge)) {}
 
   void Enqueue(std::shared_ptr<const T> element) {
-    bool post = true;
+    if (gauge_) gauge_->Add();
+    bool post = false;
     {
       std::lock_guard lock(mutex_);
       fifo_.push_back(std::move(element));
-      if (serialized_ && draining_) {
-        post = false;
-      } else {
-        draining_ = serialized_;
-        ++runsPending_;
+      if (runs_ < maxRuns_) {
+        ++runs_;
+        post = true;
       }
     }
     changed_.notify_all();
-    if (!post) return;
-    // The run holds the queue only weakly: a queue released at shutdown ends its runs at once.
-    PostToPool(*pool_, [weak = this->weak_from_this()] {
-      const auto self = weak.lock();
-      if (!self) return;
-      const RunGuard guard{*self, true};
-      if (self->serialized_) {
-        self->Drain();
-      } else {
-        self->consumer_();
-      }
-    });
+    if (post) PostRun();
   }
 
   // Runs the consumer on the calling thread until the FIFO is empty.
   void RunQueuedHere() {
-    while (!IsEmpty()) {
-      const RunGuard guard{*this, false};
+    for (;;) {
+      {
+        std::lock_guard lock(mutex_);
+        if (fifo_.empty()) return;
+        ++executing_;
+      }
+      const ExecutingGuard guard{*this};
       consumer_();
     }
   }
   // True while an element waits in the FIFO or a consumer is executing.
   bool IsBusy() const {
     std::lock_guard lock(mutex_);
-    return !fifo_.empty() || runsExecuting_ != 0;
+    return !fifo_.empty() || executing_ != 0;
   }
 
   // The front element, or nothing when the FIFO is empty.
   std::shared_ptr<const T> Pop() {
-    std::lock_guard lock(mutex_);
-    if (fifo_.empty()) return nullptr;
-    auto element = std::move(fifo_.front());
-    fifo_.pop_front();
+    std::shared_ptr<const T> element;
+    {
+      std::lock_guard lock(mutex_);
+      if (fifo_.empty()) return nullptr;
+      element = std::move(fifo_.front());
+      fifo_.pop_front();
+    }
+    if (gauge_) gauge_->Remove();
     return element;
   }
 
@@ -94,58 +97,66 @@ class MessageQueueManager
   // Waits until IsIdle or the timeout; returns IsIdle.
   bool WaitUntilIdle(std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return fifo_.empty() && runsPending_ == 0; });
+    return changed_.wait_for(lock, timeout, [this] { return IdleLocked(); });
   }
-  // True when nothing waits in the FIFO and no posted run is still going: every element
-  // enqueued so far has been processed.
+  // True when nothing waits in the FIFO, no run is under way and no consumer executes: every
+  // element enqueued so far has been processed.
   bool IsIdle() const {
     std::lock_guard lock(mutex_);
-    return fifo_.empty() && runsPending_ == 0;
+    return IdleLocked();
   }
+  const std::shared_ptr<PipelineGauge>& Gauge() const { return gauge_; }
 
  private:
-  // The one run of a serialized queue: consumes until the FIFO is found empty under the lock,
-  // where the next Enqueue will see that no run drains any more.
-  void Drain() {
-    for (;;) {
+  bool IdleLocked() const { return fifo_.empty() && runs_ == 0 && executing_ == 0; }
+
+  // The run holds the queue only weakly: a queue released at shutdown ends its runs at once.
+  void PostRun() {
+    PostToPool(*pool_, [weak = this->weak_from_this()] {
+      if (const auto self = weak.lock()) self->Run();
+    });
+  }
+
+  // Consumes until the FIFO is found empty under the lock, where the next Enqueue will see
+  // that this run has ended; after a batch, yields the pool thread and goes on as a new run.
+  void Run() {
+    for (size_t done = 0; done < kRunBatch; ++done) {
       {
         std::lock_guard lock(mutex_);
         if (fifo_.empty()) {
-          draining_ = false;
+          --runs_;
+          changed_.notify_all();
           return;
         }
+        ++executing_;
       }
+      const ExecutingGuard guard{*this};
       consumer_();
     }
+    PostRun();
   }
 
-  // Counts a run as executing while the consumer runs, and as finished however it leaves.
-  struct RunGuard {
-    RunGuard(MessageQueueManager& queue, bool posted) : queue(queue), posted(posted) {
-      std::lock_guard lock(queue.mutex_);
-      ++queue.runsExecuting_;
-    }
-    ~RunGuard() {
+  // Counts a consumer call as finished however it leaves.
+  struct ExecutingGuard {
+    ~ExecutingGuard() {
       {
         std::lock_guard lock(queue.mutex_);
-        --queue.runsExecuting_;
-        if (posted) --queue.runsPending_;
+        --queue.executing_;
       }
       queue.changed_.notify_all();
     }
     MessageQueueManager& queue;
-    const bool posted;
   };
 
   std::shared_ptr<boost::asio::thread_pool> pool_;
   Consumer consumer_;
+  const size_t maxRuns_;
+  std::shared_ptr<PipelineGauge> gauge_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::shared_ptr<const T>> fifo_;
-  size_t runsPending_ = 0;
-  size_t runsExecuting_ = 0;
-  const bool serialized_;
-  bool draining_ = false;
+  size_t runs_ = 0;
+  size_t executing_ = 0;
 };
 
 }  // namespace Quorvel::passive

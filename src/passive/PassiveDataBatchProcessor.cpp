@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "passive/DataBatchSplitter.h"
+#include "passive/DeliverySequencer.h"
 #include "passive/PassiveEngineDB.h"
 #include "passive/PassiveUserDataProcessor.h"
 #include "passive/WireError.h"
@@ -47,6 +48,9 @@ void PassiveDataBatchProcessor::ProcessBatch(const RTPSDataBatchSubMessage& batc
     const WriterKey& writer = sample->header.writerKey;
     if (const auto processor = passiveDB->GetPassiveUserDataProcessor(writer)) {
       VELTRANE_LOG(TRACE, "Enqueuing a UserData RTPS message #" + batchSequence);
+      if (const auto& sequencer = passiveDB->Sequencer()) {
+        sample->deliveryTicket = sequencer->Reserve();
+      }
       processor->Queue().Enqueue(std::move(sample));
     } else {
       LogWarning("No DataWriter matches the UserData RTPS message #" + batchSequence +

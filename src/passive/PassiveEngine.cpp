@@ -4,6 +4,7 @@
 #include "engine/core/EngineConfig.h"
 #include "engine/core/TypeDescriber.h"
 #include "passive/DataFragReassembler.h"
+#include "passive/DeliverySequencer.h"
 #include "passive/HexText.h"
 #include "passive/PassiveDataBatchProcessor.h"
 #include "passive/PassiveEndPointDiscoveryRecord.h"
@@ -13,6 +14,7 @@
 #include "passive/PassiveParticipantDiscoveryProcessor.h"
 #include "passive/PassiveRTPSMessageProcessor.h"
 #include "passive/PassiveUserDataProcessor.h"
+#include "passive/PipelineGauge.h"
 #include "passive/QueueRoutingTargets.h"
 #include "passive/RTPSSubMessageKind.h"
 #include "passive/ThreadPoolPost.h"
@@ -53,6 +55,13 @@ std::string SubMessageName(uint8_t id) {
   return name;
 }
 
+// Counts a caller's thread as waiting for its recording while it is in scope.
+struct WaitScope {
+  explicit WaitScope(std::atomic<int>& waits) : waits(waits) { waits.fetch_add(1); }
+  ~WaitScope() { waits.fetch_sub(1); }
+  std::atomic<int>& waits;
+};
+
 }  // namespace
 
 // The queues and processors of the running pipeline. The queues' consumers call the
@@ -92,16 +101,28 @@ PassiveEngine::~PassiveEngine() {
 void PassiveEngine::Init() {
   LogDebug("Init");
   DDSEngine::Init();
-  mainPool = std::make_shared<boost::asio::thread_pool>(config->threadPoolSize);
-  deliveryPool = config->operationMode == EngineOperationMode::RECORD_DISSECTION
-                     ? std::make_shared<boost::asio::thread_pool>(1)
-                     : mainPool;
+  const bool recording = config->operationMode == EngineOperationMode::RECORD_DISSECTION;
+  const size_t threads = config->threadPoolSize;
+  mainPool = std::make_shared<boost::asio::thread_pool>(threads);
+  deliveryPool = recording ? std::make_shared<boost::asio::thread_pool>(1) : mainPool;
+  gauge = std::make_shared<PipelineGauge>(config->maxPipelineMessages);
   const DissectedSampleCallback deliver = [this](std::shared_ptr<DissectedSample> sample,
                                                  DataProcessor* processor) {
     DeliverSample(std::move(sample), processor);
   };
   passiveDB = std::make_shared<PassiveEngineDB>(mainPool, config, deliver);
   db = passiveDB;
+  // A recording's samples are dissected on every pool thread and put back in the order the
+  // router met them before they reach the one delivery thread.
+  std::shared_ptr<DeliverySequencer> sequencer;
+  if (recording) {
+    sequencer = std::make_shared<DeliverySequencer>(
+        [this](std::shared_ptr<DissectedSample> sample, DataProcessor* processor) {
+          PostDelivery(std::move(sample), processor);
+        },
+        gauge);
+  }
+  passiveDB->SetPipeline(gauge, threads, sequencer);
 
   auto built = std::make_unique<Pipeline>();
   Pipeline& p = *built;
@@ -110,12 +131,13 @@ void PassiveEngine::Init() {
   p.endpointProcessor =
       std::make_shared<PassiveEndpointDiscoveryProcessor>(mainPool, deliver, config, passiveDB);
   p.batchProcessor = std::make_unique<PassiveDataBatchProcessor>(config, passiveDB);
+  // Announcements and batches are handled one at a time, in the order they were routed.
   p.participantQueue = std::make_shared<Pipeline::SubMessageQueue>(
-      mainPool, [&processor = *p.participantProcessor] { processor.Operation(); });
+      mainPool, [&processor = *p.participantProcessor] { processor.Operation(); }, 1, gauge);
   p.endpointQueue = std::make_shared<Pipeline::SubMessageQueue>(
-      mainPool, [&processor = *p.endpointProcessor] { processor.Operation(); });
+      mainPool, [&processor = *p.endpointProcessor] { processor.Operation(); }, 1, gauge);
   p.batchQueue = std::make_shared<Pipeline::BatchQueue>(
-      mainPool, [&processor = *p.batchProcessor] { processor.Operation(); });
+      mainPool, [&processor = *p.batchProcessor] { processor.Operation(); }, 1, gauge);
 
   const std::weak_ptr<PassiveEngineDB> registry = passiveDB;
   auto targets = std::make_shared<QueueRoutingTargets>(
@@ -130,12 +152,13 @@ void PassiveEngine::Init() {
   // A recording's messages are routed in file order, so an announcement is never overtaken by
   // the samples that follow it in the file, nor acted on before the samples that precede it;
   // live traffic is parsed on every pool thread.
-  const bool inFileOrder = config->operationMode == EngineOperationMode::RECORD_DISSECTION;
   p.rtpsQueue = std::make_shared<Pipeline::RTPSQueue>(
-      mainPool, [&processor = *p.rtpsProcessor] { processor.Operation(); }, inFileOrder);
+      mainPool, [&processor = *p.rtpsProcessor] { processor.Operation(); },
+      recording ? 1 : threads, gauge);
 
   p.rtpsProcessor->Init(p.rtpsQueue);
   p.rtpsProcessor->SetCounters(Counters());
+  p.rtpsProcessor->SetDeliverySequencer(sequencer);
   p.participantProcessor->Init(p.participantQueue);
   p.endpointProcessor->Init(p.endpointQueue);
   p.batchProcessor->Init(p.batchQueue);
@@ -157,9 +180,13 @@ void PassiveEngine::DissectRecordingFile(const std::string& path, bool wait) {
   if (!pipeline) throw std::runtime_error("the engine is not initialized");
   auto stage = std::make_shared<PassiveEthernetPacketsProcessor>();
   stage->Init(path, pipeline->rtpsQueue, SourceType::PCAP_FILE, Counters());
-  stage->Run(*mainPool);
+  // Its own thread rather than a pool task: the capture may pause for the pipeline, which
+  // then has every pool thread to drain it.
+  stage->StartCaptureThread();
   AddCaptureStage(stage);
   if (!wait) return;
+  // Terminate waits for this wait to leave before it releases the pipeline.
+  const WaitScope scope(recordingWaits);
   // A Terminate meanwhile stops the stage, so IsFinished turns true then too.
   while (!stage->IsFinished()) std::this_thread::sleep_for(kIdlePollInterval);
   while (!terminating.load() && !IsIdle()) std::this_thread::sleep_for(kIdlePollInterval);
@@ -226,6 +253,7 @@ EngineStatistics PassiveEngine::Statistics() const {
     statistics.queueDepths["EndpointDiscovery"] = pipeline->endpointQueue->Size();
     statistics.queueDepths["DataBatch"] = pipeline->batchQueue->Size();
   }
+  statistics.queueDepths["Deliveries"] = deliveriesPending.load();
   uint64_t userData = 0;
   for (const auto& [typeName, size] : passiveDB->UserDataQueueSizes()) userData += size;
   statistics.queueDepths["UserData"] = userData;
@@ -234,8 +262,12 @@ EngineStatistics PassiveEngine::Statistics() const {
 
 bool PassiveEngine::IsIdle() const {
   if (!pipeline || !passiveDB) return true;
-  return pipeline->IsIdle() && passiveDB->IsIdle() && deliveriesPending.load() == 0;
+  const auto& sequencer = passiveDB->Sequencer();
+  return pipeline->IsIdle() && passiveDB->IsIdle() && (!sequencer || sequencer->Pending() == 0) &&
+         deliveriesPending.load() == 0;
 }
+
+uint64_t PassiveEngine::PipelinePeak() const { return gauge ? gauge->Peak() : 0; }
 
 void PassiveEngine::DeliverSample(std::shared_ptr<DissectedSample> sample,
                                   DataProcessor* processor) {
@@ -243,9 +275,17 @@ void PassiveEngine::DeliverSample(std::shared_ptr<DissectedSample> sample,
     HandleSafely(sample, processor);
     return;
   }
+  gauge->Add();
+  PostDelivery(std::move(sample), processor);
+}
+
+// The sample is on the gauge already; it leaves it once the listener has had it.
+void PassiveEngine::PostDelivery(std::shared_ptr<DissectedSample> sample,
+                                 DataProcessor* processor) {
   deliveriesPending.fetch_add(1);
   PostToPool(*deliveryPool, [this, sample = std::move(sample), processor] {
     HandleSafely(sample, processor);
+    gauge->Remove();
     deliveriesPending.fetch_sub(1);
   });
 }
@@ -291,6 +331,8 @@ void PassiveEngine::Terminate() {
   terminating.store(true);
   StopCaptureStages();
   JoinPools();
+  // A DissectRecordingFile still waiting sees `terminating` within one poll interval.
+  while (recordingWaits.load() != 0) std::this_thread::sleep_for(kIdlePollInterval);
   if (passiveDB) passiveDB->Terminate();
   {
     std::unique_lock lock(captureStagesMutex);

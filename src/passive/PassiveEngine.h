@@ -5,10 +5,14 @@
 // registry, the RTPS / participant-discovery / endpoint-discovery / DATA_BATCH queues with
 // their processors; RunNICMonitoring and DissectRecordingFile add capture stages feeding it.
 //
-// Threads: the facade's caller thread runs Init, Run, DissectRecordingFile and Terminate; a
-// live interface has its own capture thread; the main pool runs recordings' capture loops and
+// Threads: the facade's caller thread runs Init, Run, DissectRecordingFile and Terminate; every
+// capture stage (live interface or recording) has its own capture thread; the main pool runs
 // every processor run. In RECORD_DISSECTION a second pool of one thread delivers samples, so a
-// recording reaches the listener one sample at a time in delivery order. The capture list has
+// recording reaches the listener one sample at a time, in the order the router met them
+// (DeliverySequencer), however many pool threads dissect them. A PipelineGauge counts the
+// messages in the pipeline; a recording's capture pauses above EngineConfig's
+// maxPipelineMessages, a live capture drops. Terminate may come from another thread while
+// DissectRecordingFile waits: the wait ends within a poll interval. The capture list has
 // its own reader-writer lock; everything else is built in Init and released in Terminate,
 // after the pools are joined, so no run outlives what it uses.
 
@@ -33,6 +37,7 @@ namespace Quorvel::passive {
 
 class PassiveEngineDB;
 class PassiveEthernetPacketsProcessor;
+class PipelineGauge;
 
 class PassiveEngine : public DDSEngine {
  public:
@@ -61,6 +66,8 @@ class PassiveEngine : public DDSEngine {
   EngineStatistics Statistics() const override;
 
   const std::shared_ptr<PassiveEngineDB>& Registry() const { return passiveDB; }
+  // The most messages that waited in the pipeline at once since Init.
+  uint64_t PipelinePeak() const;
 
  private:
   struct Pipeline;
@@ -68,6 +75,8 @@ class PassiveEngine : public DDSEngine {
   // The registry's delivery callback: straight to HandleDissectedSample, or through the
   // one-thread delivery pool of a recording.
   void DeliverSample(std::shared_ptr<DissectedSample> sample, DataProcessor* processor);
+  // Hands a sample already counted on the gauge to the delivery pool.
+  void PostDelivery(std::shared_ptr<DissectedSample> sample, DataProcessor* processor);
   void HandleSafely(const std::shared_ptr<DissectedSample>& sample, DataProcessor* processor);
   std::shared_ptr<EngineCounters> Counters() const;
   void AddCaptureStage(std::shared_ptr<PassiveEthernetPacketsProcessor> stage);
@@ -79,11 +88,13 @@ class PassiveEngine : public DDSEngine {
   std::shared_ptr<boost::asio::thread_pool> mainPool;
   std::shared_ptr<boost::asio::thread_pool> deliveryPool;
   std::shared_ptr<PassiveEngineDB> passiveDB;
+  std::shared_ptr<PipelineGauge> gauge;
   std::unique_ptr<Pipeline> pipeline;
   mutable std::shared_mutex captureStagesMutex;
   std::vector<std::shared_ptr<PassiveEthernetPacketsProcessor>> captureStages;
   std::atomic<uint64_t> deliveriesPending{0};
   std::atomic<bool> terminating{false};
+  std::atomic<int> recordingWaits{0};
 };
 
 }  // namespace Quorvel::passive

@@ -23,6 +23,8 @@ class thread_pool;
 
 namespace Quorvel::passive {
 
+class DeliverySequencer;
+class PipelineGauge;
 class PassiveUserDataProcessor;
 
 // The Insert / Is...Exists / Get / Remove operations of the discovery records are those of
@@ -52,8 +54,24 @@ class PassiveEngineDB : public EngineDB, public DiscoveryRecordStore {
 
   const std::shared_ptr<boost::asio::thread_pool>& Pool() const { return pool; }
 
+  // How the user-data queues are built: the gauge of the pipeline (may be null), how many
+  // pool threads may dissect one type at once, and the delivery order of a recording (null
+  // outside RECORD_DISSECTION). Set once, before any capture starts.
+  void SetPipeline(std::shared_ptr<PipelineGauge> gauge, size_t userDataRuns,
+                   std::shared_ptr<DeliverySequencer> sequencer) {
+    pipelineGauge = std::move(gauge);
+    userDataRunLimit = userDataRuns;
+    deliverySequencer = std::move(sequencer);
+  }
+  const std::shared_ptr<PipelineGauge>& Gauge() const { return pipelineGauge; }
+  size_t UserDataRuns() const { return userDataRunLimit; }
+  const std::shared_ptr<DeliverySequencer>& Sequencer() const { return deliverySequencer; }
+
  private:
   std::shared_ptr<boost::asio::thread_pool> pool;
+  std::shared_ptr<PipelineGauge> pipelineGauge;
+  size_t userDataRunLimit = 1;
+  std::shared_ptr<DeliverySequencer> deliverySequencer;
   mutable std::shared_mutex processorsMutex;
   std::map<std::string, std::shared_ptr<PassiveUserDataProcessor>> processors;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 // The capture stage of one source: a live interface or a pcap recording. Init opens the source
-// and checks its link type; Operation runs the capture loop (a dedicated thread for a live
-// interface, one pool task for a recording); Terminate stops it. The loop's state lives in a
+// and checks its link type; Operation runs the capture loop (the engine gives every source a
+// thread of its own: a recording's loop may pause for the pipeline); Terminate stops it. The loop's state lives in a
 // CaptureSession shared with the running loop, so Terminate never closes a handle in use.
 
 #include "passive/MessageQueueManager.h"
@@ -43,9 +43,9 @@ class PassiveEthernetPacketsProcessor {
             SourceType sourceType, std::shared_ptr<EngineCounters> counters = nullptr);
   // The capture loop, on the calling thread.
   void Operation();
-  // Posts Operation to the pool as one task (recordings).
+  // Posts Operation to the pool as one task.
   void Run(boost::asio::thread_pool& pool);
-  // Starts a dedicated thread running Operation (live interfaces).
+  // Starts a dedicated thread running Operation.
   void StartCaptureThread();
   // Stops the loop, joins the capture thread, frees pending fragments and the handle.
   void Terminate();

@@ -4,6 +4,7 @@
 #include "engine/core/EngineCounters.h"
 #include "passive/DataBatchSplitter.h"
 #include "passive/DataFragReassembler.h"
+#include "passive/DeliverySequencer.h"
 #include "passive/HexText.h"
 #include "passive/RTPSDataBatchSubMessage.h"
 #include "passive/RTPSDataFragSubMessageHeader.h"
@@ -240,9 +241,11 @@ void PassiveRTPSMessageProcessor::RouteData(std::shared_ptr<RTPSDataSubMessage> 
   } else if (writer.IsUserWriter()) {
     if (waitForDiscovery_) WaitForEndpointDiscovery();
     const auto sample = RTPSUserDataMessage::FromDataSubMessage(*data);
+    if (sequencer_) sample->deliveryTicket = sequencer_->Reserve();
     if (targets_->RouteUserData(sample->header.writerKey, sample)) {
       VELTRANE_LOG(TRACE, "Enqueuing a UserData RTPS message #" + std::to_string(sequence));
     } else {
+      if (sample->deliveryTicket) sequencer_->Skip(*sample->deliveryTicket);
       LogWarning("No DataWriter matches the UserData RTPS message #" + std::to_string(sequence) +
                  " from Writer GUID " + sample->header.writerKey.GuidText() +
                  ". Make sure that Discovery messages are properly routed");

@@ -27,6 +27,7 @@ enum class DropReason : std::uint8_t;
 namespace Quorvel::passive {
 
 class DataFragReassembler;
+class DeliverySequencer;
 class RTPSRoutingTargets;
 struct RTPSDataSubMessage;
 class WireReader;
@@ -54,6 +55,11 @@ class PassiveRTPSMessageProcessor {
   // Where messages parsed, sub-messages seen and samples dropped are counted (also for the
   // DATA_FRAG reassembly); nothing is counted without it.
   void SetCounters(std::shared_ptr<EngineCounters> counters);
+
+  // In a recording, every user sample routed gets its ticket in the delivery order here.
+  void SetDeliverySequencer(std::shared_ptr<DeliverySequencer> sequencer) {
+    sequencer_ = std::move(sequencer);
+  }
 
   // How long user data of a recording may wait for endpoint discovery to drain.
   void SetDiscoveryWaitLimit(std::chrono::milliseconds limit) { discoveryWaitLimit_ = limit; }
@@ -83,6 +89,7 @@ class PassiveRTPSMessageProcessor {
   bool waitForDiscovery_ = false;
   std::unique_ptr<DataFragReassembler> fragments_;
   std::shared_ptr<EngineCounters> counters_;
+  std::shared_ptr<DeliverySequencer> sequencer_;
   std::chrono::milliseconds discoveryWaitLimit_{std::chrono::seconds(10)};
 };
 

@@ -7,6 +7,7 @@
 #include "middleware/cdr/CdrCodec.h"
 #include "middleware/xtypes/DynamicData.h"
 #include "passive/CapturedSampleMetadata.h"
+#include "passive/DeliverySequencer.h"
 #include "passive/PassiveDissectedSample.h"
 #include "passive/PassiveEngineDB.h"
 
@@ -22,7 +23,9 @@ PassiveUserDataProcessor::PassiveUserDataProcessor(const std::string& typeName,
       passiveDB(std::move(engineDB)),
       // The queue dies with the processor; the engine joins the pool before it lets
       // processors go, so no run outlives the `this` it calls.
-      queue(std::make_shared<UserDataQueue>(std::move(pool), [this] { Operation(); })) {
+      queue(std::make_shared<UserDataQueue>(
+          std::move(pool), [this] { Operation(); }, passiveDB ? passiveDB->UserDataRuns() : 1,
+          passiveDB ? passiveDB->Gauge() : nullptr)) {
   LogDebug("PassiveUserDataProcessor Created for type = " + typeName);
 }
 
@@ -36,10 +39,22 @@ void PassiveUserDataProcessor::Operation() {
     LogDebug("No message in queue (in shutdown process)");
     return;
   }
+  std::shared_ptr<DissectedSample> sample;
   try {
-    Process(*message);
+    sample = Process(*message);
   } catch (const std::exception& error) {
     LogError(std::string("Exception in PassiveUserDataProcessor: ") + error.what());
+  }
+  const auto& sequencer = passiveDB ? passiveDB->Sequencer() : nullptr;
+  if (sequencer && message->deliveryTicket) {
+    // A dropped sample settles its ticket too, or every later sample would wait for it.
+    if (sample) {
+      sequencer->Complete(*message->deliveryTicket, std::move(sample), this);
+    } else {
+      sequencer->Skip(*message->deliveryTicket);
+    }
+  } else if (sample) {
+    Deliver(std::move(sample));
   }
 }
 
@@ -47,7 +62,8 @@ void PassiveUserDataProcessor::Drop(DropReason reason) {
   if (passiveDB) passiveDB->Counters().Dropped(reason);
 }
 
-void PassiveUserDataProcessor::Process(const RTPSUserDataMessage& message) {
+std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(
+    const RTPSUserDataMessage& message) {
   const RTPSUserDataMessageHeader& header = message.header;
   const uint64_t sequence = header.writerSN.value;
   std::string topicName;
@@ -67,18 +83,19 @@ void PassiveUserDataProcessor::Process(const RTPSUserDataMessage& message) {
   if (!header.dataPresent) {
     LogDebug("Received message with no data. Discarding ...");
     Drop(DropReason::NO_DATA);
-    return;
+    return nullptr;
   }
 
   xtypes::DynamicData data(Type());
   try {
-    const std::vector<uint8_t> payload = message.CopySerializedPayload();
-    cdr::from_cdr_buffer(data, payload);
+    std::vector<uint8_t> scratch;
+    const std::span<const uint8_t> payload = message.SerializedPayload(scratch);
+    cdr::from_cdr_buffer(data, payload.data(), payload.size());
   } catch (const std::exception& error) {
     LogError(std::string(" Error converting buffer to sample. Discarding message. Error = ") +
              error.what());
     Drop(DropReason::CONVERSION_ERROR);
-    return;
+    return nullptr;
   }
 
   auto sample = std::make_shared<DDSSample>(
@@ -92,11 +109,11 @@ void PassiveUserDataProcessor::Process(const RTPSUserDataMessage& message) {
     LogError(std::string(" Error dissecting DynamicData. Discarding message. Error = ") +
              error.what());
     Drop(DropReason::DISSECTION_ERROR);
-    return;
+    return nullptr;
   }
-  Deliver(std::make_shared<PassiveDissectedSample>(std::move(sample), this,
-                                                   DissectedSampleDataType::USER_DATA, "UserData"));
   LogDebug("Successful message dissection");
+  return std::make_shared<PassiveDissectedSample>(std::move(sample), this,
+                                                  DissectedSampleDataType::USER_DATA, "UserData");
 }
 
 }  // namespace Quorvel::passive

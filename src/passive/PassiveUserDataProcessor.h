@@ -4,7 +4,9 @@
 // known type announced, serving every writer of that type. It owns the queue that the RTPS and
 // batch processors feed (through the registry's writer look-up); every enqueue posts one run
 // of Operation to the engine's pool, so samples of one type may be dissected on several pool
-// threads at once. A run keeps its sample on its own stack; the type and columns are only read.
+// threads at once (as many as the registry's UserDataRuns). A run keeps its sample on its own
+// stack; the type and columns are only read. In a recording, the finished sample goes through
+// the registry's DeliverySequencer, which restores the order in which samples were routed.
 
 #include "dissection/DataProcessor.h"
 #include "passive/MessageQueueManager.h"
@@ -47,7 +49,8 @@ class PassiveUserDataProcessor : public DataProcessor {
   const std::shared_ptr<UserDataQueue>& SharedQueue() const { return queue; }
 
  private:
-  void Process(const RTPSUserDataMessage& message);
+  // The dissected sample, or null when it was dropped (counted).
+  std::shared_ptr<DissectedSample> Process(const RTPSUserDataMessage& message);
   void Drop(DropReason reason);
 
   std::shared_ptr<PassiveEngineDB> passiveDB;

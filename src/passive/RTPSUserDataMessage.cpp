@@ -56,4 +56,15 @@ std::vector<uint8_t> RTPSUserDataMessage::CopySerializedPayload() const {
   return payload;
 }
 
+std::span<const uint8_t> RTPSUserDataMessage::SerializedPayload(
+    std::vector<uint8_t>& scratch) const {
+  if (!header.dataPresent && !header.keyPresent) return {};
+  if (header.dataOffset == header.encapsulationOffset + kEncapsulationHeaderSize) {
+    return std::span<const uint8_t>(*message->payload)
+        .subspan(header.encapsulationOffset, header.PayloadLength());
+  }
+  scratch = CopySerializedPayload();
+  return scratch;
+}
+
 }  // namespace Quorvel::passive

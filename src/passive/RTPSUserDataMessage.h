@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace Quorvel::passive {
@@ -19,6 +21,8 @@ struct RTPSUserDataMessage {
   RTPSMessageHeader messageHeader;
   RTPSUserDataMessageHeader header;
   size_t subMessageOffset = 0;
+  // Its place in the delivery order of a recording (DeliverySequencer); none outside one.
+  std::optional<uint64_t> deliveryTicket;
 
   // A record carrying `message` from the sub-message at `subMessageOffset`, with the writer's
   // key and GUID text set; the caller fills in the rest of the header.
@@ -31,6 +35,9 @@ struct RTPSUserDataMessage {
   // The serialized payload, encapsulation header first, as the codec reads it. Empty when the
   // sample carries no data.
   std::vector<uint8_t> CopySerializedPayload() const;
+  // The same bytes without a copy where they lie together in the captured message (a DATA
+  // sub-message); otherwise (a sample of a batch) copied into `scratch`.
+  std::span<const uint8_t> SerializedPayload(std::vector<uint8_t>& scratch) const;
 };
 
 }  // namespace Quorvel::passive

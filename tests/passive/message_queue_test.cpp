@@ -1,4 +1,4 @@
-// MessageQueueManager: one consumer run per element, every element exactly once under
+// MessageQueueManager: every element consumed exactly once under
 // concurrent producers and consumers, idleness, and runs after the queue is gone.
 
 #include "passive/MessageQueueManager.h"

@@ -95,11 +95,20 @@ void AddStreamingCommandOptions(CLI::App& command, Invocation& invocation, bool 
   AddLogOptions(command, invocation.common);
 }
 
+// Passive commands: how many messages may wait in the pipeline (a recording pauses above it,
+// a live capture drops).
+void AddPipelineOption(CLI::App& command, CommonOptions& common) {
+  command.add_option("--max-pipeline-messages", common.maxPipelineMessages,
+                     "messages that may wait in the pipeline (default 4096)")
+      ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{2147483647}));
+}
+
 void AddDissect(CLI::App& app, Invocation& invocation) {
   CLI::App* command = app.add_subcommand("dissect", "decode the DDS samples of pcap recordings");
   command->add_option("recordings", invocation.recordings, "pcap files, dissected one after another")->required();
   AddStreamingCommandOptions(*command, invocation, false);
   command->add_flag("!--no-progress", invocation.stream.progress, "no progress bar on standard error");
+  AddPipelineOption(*command, invocation.common);
   command->callback([&invocation] { invocation.command = Command::DISSECT; });
 }
 
@@ -107,6 +116,7 @@ void AddCapture(CLI::App& app, Invocation& invocation) {
   CLI::App* command = app.add_subcommand("capture", "decode the DDS traffic on a network interface, joining nothing");
   command->add_option("-i,--interface", invocation.interface, "capture device (e.g. lo)")->required();
   AddStreamingCommandOptions(*command, invocation, true);
+  AddPipelineOption(*command, invocation.common);
   command->callback([&invocation] { invocation.command = Command::CAPTURE; });
 }
 

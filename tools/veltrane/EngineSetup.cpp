@@ -15,6 +15,7 @@ EngineConfiguration MakeEngineConfiguration(EngineOperationMode mode, const Comm
   EngineConfiguration configuration;
   configuration.operationMode = mode;
   configuration.threadPoolSize = common.threads;
+  configuration.maxPipelineMessages = common.maxPipelineMessages;
   configuration.ddsConfigurationFilesPath = common.xmlPaths;
   configuration.domainId = common.domainId;
   configuration.domainParticipantName = common.participant;

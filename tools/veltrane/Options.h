@@ -20,7 +20,8 @@ struct CommonOptions {
   std::vector<std::string> xmlPaths;  // DDS XML files or folders: types, QoS, participants
   std::int64_t domainId = -1;
   std::string participant;
-  std::uint64_t threads = 1;  // one keeps a recording's samples in file order
+  std::uint64_t threads = 1;
+  std::uint64_t maxPipelineMessages = 4096;  // passive commands
   std::string logDir;  // empty: the default log folder
   LogSeverityLevel verbosity = LogSeverityLevel::INFO;
 };

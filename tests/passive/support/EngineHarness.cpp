@@ -81,6 +81,7 @@ EngineHarness::EngineHarness(HarnessOptions options) {
   configuration.threadPoolSize = options.threads;
   configuration.ddsConfigurationFilesPath = options.typeFiles;
   configuration.monitoredInterfaceName = options.interfaceName;
+  configuration.maxPipelineMessages = options.maxPipelineMessages;
   configuration.jsonOutput = true;
   configuration.mapOutput = true;
   auto config = std::make_shared<EngineConfig>();

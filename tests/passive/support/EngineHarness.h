@@ -56,6 +56,7 @@ struct HarnessOptions {
   uint64_t threads = 2;
   std::vector<std::string> typeFiles = {kPassiveDataDir + "keyedseq.xml"};
   std::string interfaceName;
+  uint64_t maxPipelineMessages = 4096;
 };
 
 struct EngineHarness {

@@ -1,0 +1,52 @@
+#include "passive/DeliverySequencer.h"
+
+#include "passive/PipelineGauge.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace Quorvel::passive {
+
+DeliverySequencer::DeliverySequencer(Release release, std::shared_ptr<PipelineGauge> gauge)
+    : release_(std::move(release)), gauge_(std::move(gauge)) {}
+
+std::uint64_t DeliverySequencer::Reserve() {
+  std::lock_guard lock(mutex_);
+  return reserved_++;
+}
+
+void DeliverySequencer::Complete(std::uint64_t ticket, std::shared_ptr<DissectedSample> sample,
+                                 DataProcessor* processor) {
+  if (gauge_) gauge_->Add();
+  Settle(ticket, Slot{true, std::move(sample), processor});
+}
+
+void DeliverySequencer::Skip(std::uint64_t ticket) { Settle(ticket, Slot{true, nullptr, nullptr}); }
+
+std::uint64_t DeliverySequencer::Pending() const {
+  std::lock_guard lock(mutex_);
+  return reserved_ - next_;
+}
+
+void DeliverySequencer::Settle(std::uint64_t ticket, Slot slot) {
+  std::lock_guard lock(mutex_);
+  if (ticket < next_ || ticket >= reserved_) {
+    throw std::logic_error("DeliverySequencer: ticket " + std::to_string(ticket) +
+                           " was not reserved or is settled already");
+  }
+  const std::uint64_t index = ticket - next_;
+  if (window_.size() <= index) window_.resize(index + 1);
+  if (window_[index].settled) {
+    throw std::logic_error("DeliverySequencer: ticket " + std::to_string(ticket) +
+                           " is settled already");
+  }
+  window_[index] = std::move(slot);
+  while (!window_.empty() && window_.front().settled) {
+    Slot front = std::move(window_.front());
+    window_.pop_front();
+    ++next_;
+    if (front.sample) release_(std::move(front.sample), front.processor);
+  }
+}
+
+}  // namespace Quorvel::passive

@@ -1,0 +1,186 @@
+// The pipeline's building blocks under threads: MessageQueueManager's bounded runs (no more
+// consumers at once than allowed, each element once, the gauge following the FIFO),
+// PipelineGauge's pause, and DeliverySequencer's restored order.
+
+#include "passive/DeliverySequencer.h"
+#include "passive/MessageQueueManager.h"
+#include "passive/PipelineGauge.h"
+
+#include "dissection/DissectedSample.h"
+
+#include <boost/asio/post.hpp>
+#include <boost/asio/thread_pool.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <numeric>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace Quorvel::passive {
+namespace {
+
+using namespace std::chrono_literals;
+using IntQueue = MessageQueueManager<int>;
+
+// However many pool threads there are, a queue never has more consumers running than its
+// limit, and each element is consumed exactly once.
+TEST(QueueRuns, ConsumersAtOnceNeverExceedTheLimitAndEveryElementIsConsumedOnce) {
+  for (const size_t maxRuns : {size_t{1}, size_t{2}, size_t{3}}) {
+    auto pool = std::make_shared<boost::asio::thread_pool>(4);
+    std::atomic<int> inside{0};
+    std::atomic<int> mostInside{0};
+    std::vector<std::atomic<int>> seen(6000);
+    std::weak_ptr<IntQueue> weak;
+    auto queue = std::make_shared<IntQueue>(pool, [&] {
+      const int now = inside.fetch_add(1) + 1;
+      int most = mostInside.load();
+      while (now > most && !mostInside.compare_exchange_weak(most, now)) {
+      }
+      if (const auto element = weak.lock()->Pop()) seen[*element].fetch_add(1);
+      inside.fetch_sub(1);
+    }, maxRuns);
+    weak = queue;
+    std::vector<std::thread> producers;
+    for (int p = 0; p < 3; ++p) {
+      producers.emplace_back([&queue, p] {
+        for (int i = 0; i < 2000; ++i) queue->Enqueue(std::make_shared<const int>(p * 2000 + i));
+      });
+    }
+    for (auto& producer : producers) producer.join();
+    ASSERT_TRUE(queue->WaitUntilIdle(30s)) << maxRuns;
+    EXPECT_LE(mostInside.load(), static_cast<int>(maxRuns));
+    for (size_t i = 0; i < seen.size(); ++i) ASSERT_EQ(seen[i].load(), 1) << "element " << i;
+    pool->join();
+  }
+}
+
+// A batch that waited while the pool was busy is consumed by one run, in arrival order, and
+// the gauge counts exactly the elements waiting in the FIFO.
+TEST(QueueRuns, AWaitingBatchIsDrainedInOrderAndTheGaugeFollowsTheFifo) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::atomic<bool> release{false};
+  boost::asio::post(*pool, [&] {
+    while (!release.load()) std::this_thread::sleep_for(1ms);
+  });
+  auto gauge = std::make_shared<PipelineGauge>(100);
+  std::vector<int> order;
+  std::weak_ptr<IntQueue> weak;
+  auto queue = std::make_shared<IntQueue>(
+      pool, [&] { order.push_back(*weak.lock()->Pop()); }, 1, gauge);
+  weak = queue;
+  constexpr int kCount = 1000;  // several run batches
+  for (int i = 0; i < kCount; ++i) queue->Enqueue(std::make_shared<const int>(i));
+  EXPECT_EQ(gauge->Count(), static_cast<uint64_t>(kCount));
+  EXPECT_TRUE(gauge->OverLimit());
+  release = true;
+  ASSERT_TRUE(queue->WaitUntilIdle(30s));
+  std::vector<int> expected(kCount);
+  std::iota(expected.begin(), expected.end(), 0);
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(gauge->Count(), 0u);
+  EXPECT_EQ(gauge->Peak(), static_cast<uint64_t>(kCount));
+  pool->join();
+}
+
+TEST(PipelineGaugeWait, ResumesAtHalfTheLimitAndGivesUpWhenStopped) {
+  PipelineGauge gauge(10);
+  std::atomic<bool> running{true};
+  gauge.Add(5);
+  gauge.WaitForRoom(running);  // not over the limit: returns at once
+  gauge.Add(7);                // 12 > 10
+  std::atomic<bool> downToHalf{false};
+  std::thread consumer([&] {
+    std::this_thread::sleep_for(30ms);
+    gauge.Remove(2);  // 10: within the limit, but a capture resumed now would stop again soon
+    std::this_thread::sleep_for(30ms);
+    downToHalf = true;
+    gauge.Remove(5);  // 5: half
+  });
+  gauge.WaitForRoom(running);
+  EXPECT_TRUE(downToHalf.load()) << "resumed before the pipeline was down to half the limit";
+  consumer.join();
+  EXPECT_EQ(gauge.Peak(), 12u);
+
+  gauge.Add(20);
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(20ms);
+    running = false;
+  });
+  gauge.WaitForRoom(running);  // returns without any room made
+  stopper.join();
+  EXPECT_EQ(gauge.Count(), 25u);
+}
+
+class NumberedSample : public DissectedSample {
+ public:
+  explicit NumberedSample(int number)
+      : DissectedSample(nullptr, nullptr, DissectedSampleDataType::USER_DATA), number(number) {}
+  DissectedSampleSource Type() const override { return DissectedSampleSource::PASSIVE; }
+  const int number;
+};
+
+// Tickets settled in any order, from several threads, some skipped (dropped samples), release
+// exactly the completed samples in ticket order.
+TEST(DeliveryOrder, SamplesSettledInAnyOrderAreReleasedInTicketOrder) {
+  for (const unsigned seed : {1u, 2u, 3u}) {
+    std::vector<int> released;
+    auto gauge = std::make_shared<PipelineGauge>(1000);
+    DeliverySequencer sequencer(
+        [&](std::shared_ptr<DissectedSample> sample, DataProcessor*) {
+          released.push_back(static_cast<const NumberedSample&>(*sample).number);
+        },
+        gauge);
+    constexpr int kCount = 3000;
+    std::vector<int> tickets(kCount);
+    for (int& ticket : tickets) ticket = static_cast<int>(sequencer.Reserve());
+    std::shuffle(tickets.begin(), tickets.end(), std::mt19937(seed));
+    std::vector<std::thread> workers;
+    for (int w = 0; w < 3; ++w) {
+      workers.emplace_back([&, w] {
+        for (size_t i = static_cast<size_t>(w); i < tickets.size(); i += 3) {
+          const int ticket = tickets[i];
+          if (ticket % 7 == 0) {
+            sequencer.Skip(static_cast<uint64_t>(ticket));
+          } else {
+            sequencer.Complete(static_cast<uint64_t>(ticket),
+                               std::make_shared<NumberedSample>(ticket), nullptr);
+          }
+        }
+      });
+    }
+    for (auto& worker : workers) worker.join();
+    std::vector<int> expected;
+    for (int n = 0; n < kCount; ++n) {
+      if (n % 7 != 0) expected.push_back(n);
+    }
+    EXPECT_EQ(released, expected) << "seed " << seed;
+    EXPECT_EQ(sequencer.Pending(), 0u);
+    // Each completed sample stays on the gauge until whoever delivers it takes it off.
+    EXPECT_EQ(gauge->Count(), expected.size());
+  }
+}
+
+TEST(DeliveryOrder, ALaterSampleWaitsForAnEarlierTicketAndSettlingTwiceIsRefused) {
+  std::vector<int> released;
+  DeliverySequencer sequencer(
+      [&](std::shared_ptr<DissectedSample> sample, DataProcessor*) {
+        released.push_back(static_cast<const NumberedSample&>(*sample).number);
+      },
+      nullptr);
+  const uint64_t first = sequencer.Reserve();
+  const uint64_t second = sequencer.Reserve();
+  sequencer.Complete(second, std::make_shared<NumberedSample>(2), nullptr);
+  EXPECT_TRUE(released.empty());
+  EXPECT_EQ(sequencer.Pending(), 2u);
+  EXPECT_THROW(sequencer.Skip(second), std::logic_error);
+  sequencer.Complete(first, std::make_shared<NumberedSample>(1), nullptr);
+  EXPECT_EQ(released, (std::vector<int>{1, 2}));
+  EXPECT_THROW(sequencer.Skip(first), std::logic_error);
+  EXPECT_THROW(sequencer.Skip(7), std::logic_error);  // never reserved
+}
+
+}  // namespace
+}  // namespace Quorvel::passive
