@@ -68,8 +68,9 @@ void ExpectSame(const std::function<xtypes::DynamicData()>& inject,
     ASSERT_NE(at, std::string::npos) << message;
     const std::string unionName = message.substr(at + prefix.size());
     for (const auto& [key, value] : dissected) {
-      if (key.rfind(unionName + ".", 0) == 0)
+      if (key.rfind(unionName + ".", 0) == 0) {
         EXPECT_EQ(key, unionName + ".discriminator") << "the union has a selected case: " << message;
+      }
     }
     ++unselected;
   }
