@@ -1,7 +1,7 @@
 // One captured UDP payload (an RTPS message) through the passive engine's pipeline: RTPS
 // header and sub-message walk, participant and endpoint discovery, DATA_FRAG joining, batch
 // splitting, and the decoding and rendering of user data of the writers the recordings'
-// discovery announced. The payload travels in a loopback frame through the capture stage's
+// discovery announced (SeededPipeline). The payload travels in a loopback frame through the capture stage's
 // decoder, so it meets exactly the checks a captured datagram meets.
 
 #include "passive/PacketDecoder.h"
@@ -19,17 +19,11 @@ namespace {
 // The largest UDP payload an IPv4 datagram can carry.
 constexpr size_t kMaxUdpPayload = 65507;
 
-std::shared_ptr<Quorvel::EngineConfig> Config() {
-  static const auto config = Quorvel::fuzz::RecordingsConfig();
-  return config;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Quorvel::fuzz::QuietLogging();
-  Config();
-  Quorvel::fuzz::RecordedDiscovery();
+  Quorvel::fuzz::SeededPipeline();
   return 0;
 }
 
@@ -41,8 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   header.caplen = header.len = static_cast<uint32_t>(frame.size());
   const auto message = decoder.Decode(header, frame);
   if (!message) return 0;
-  fuzz::PassivePipeline pipeline(Config());
-  for (const auto& announcement : fuzz::RecordedDiscovery()) pipeline.Process(announcement);
-  pipeline.Process(message);
+  fuzz::SeededPipeline().Process(message);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "passive/PassiveRTPSMessageProcessor.h"
 #include "passive/PassiveUserDataProcessor.h"
 #include "passive/QueueRoutingTargets.h"
+#include "support/DiscoverySeed.h"
 #include "support/FuzzEnvironment.h"
 
 #include <quorvel/EngineConfiguration.h>
@@ -24,6 +25,7 @@ namespace Quorvel::fuzz {
 namespace {
 
 constexpr std::chrono::microseconds kIdlePoll{20};
+constexpr unsigned kInputsPerPipeline = 20000;
 
 // What a listener bound for JSON and map output makes the engine render of each sample.
 void Render(const std::shared_ptr<DissectedSample>& sample) {
@@ -106,6 +108,18 @@ void PassivePipeline::WaitUntilIdle() const {
     }
     std::this_thread::sleep_for(kIdlePoll);
   }
+}
+
+PassivePipeline& SeededPipeline() {
+  static const auto config = RecordingsConfig();
+  static std::unique_ptr<PassivePipeline> pipeline;
+  static unsigned inputs = 0;
+  if (!pipeline || ++inputs % kInputsPerPipeline == 0) {
+    pipeline.reset();
+    pipeline = std::make_unique<PassivePipeline>(config);
+    for (const auto& announcement : RecordedDiscovery()) pipeline->Process(announcement);
+  }
+  return *pipeline;
 }
 
 }  // namespace Quorvel::fuzz

@@ -3,8 +3,8 @@
 // The passive engine's pipeline assembled from its own classes, as the engine assembles it in
 // RECORD_DISSECTION (serialized RTPS stage, discovery and batch queues, per-type user-data
 // processors on a pool), with a delivery that renders every sample's JSON and map as a bound
-// listener would get them. A fuzz input gets a fresh pipeline, so no input depends on the ones
-// before it; Process returns once every queue is idle, so what an input starts ends with it.
+// listener would get them. Process returns once every queue is idle, so what an input starts
+// ends with it.
 
 #include <memory>
 #include <vector>
@@ -63,5 +63,11 @@ class PassivePipeline {
   std::shared_ptr<BatchQueue> batchQueue_;
   std::unique_ptr<passive::PassiveRTPSMessageProcessor> rtps_;
 };
+
+// The pipeline the fuzz inputs go through: built on first use and fed the recordings'
+// discovery; built and fed again every `kInputsPerPipeline` inputs, so that what the inputs'
+// own announcements add to the registry stays bounded. Building it per input would cost the
+// announcements' type flattening every time (a few executions a second).
+PassivePipeline& SeededPipeline();
 
 }  // namespace Quorvel::fuzz
