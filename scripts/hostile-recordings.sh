@@ -137,7 +137,9 @@ for source in "${sources[@]}"; do
 done
 echo "hostile-recordings: $(wc -l < "$tasks") files from ${#sources[@]} recordings (seed $seed)," \
   "$jobs jobs, ${timeout_seconds}s per file, $veltrane"
-xargs -d '\n' -n 1 -P "$jobs" bash "$0" --one "$veltrane" "$timeout_seconds" < "$tasks" > "$results"
+# Interleaved (a fixed shuffle), so that a run cut short has still covered every recording.
+shuf --random-source=<(yes "$seed") "$tasks" |
+  xargs -d '\n' -n 1 -P "$jobs" bash "$0" --one "$veltrane" "$timeout_seconds" > "$results"
 
 elapsed=$(( $(date +%s) - started ))
 count() { grep -c "^$1 " "$results" || true; }
