@@ -34,6 +34,11 @@ struct OutputName {
 class Outputter {
  public:
   Outputter(std::uint64_t bufferMaxSize, const ColumnList* columns, OutputSettings settings);
+  // Not copied: lastMapEntry points into this outputter's own map (a move keeps the nodes).
+  Outputter(const Outputter&) = delete;
+  Outputter& operator=(const Outputter&) = delete;
+  Outputter(Outputter&&) noexcept = default;
+  Outputter& operator=(Outputter&&) noexcept = default;
 
   // One metadata value: raw into the row buffer, `text` into the line ("NULL" when absent),
   // the map and the open JSON group (both only when present). The JSON gets the number with
