@@ -11,7 +11,8 @@
 namespace Quorvel::CommonHelperFunctions {
 
 // Every pair set at the JSON pointer of its key, as a JSON string; numeric pointer tokens
-// make arrays. An empty map gives an empty object.
+// make arrays. An empty map gives an empty object. Throws std::runtime_error when the arrays
+// would hold over 2^20 more elements than the map has entries (left-out elements become null).
 nlohmann::ordered_json MapToJson(const std::map<std::string, std::string>& map);
 
 // Object members continue the prefix with "." + key (the key alone at the top), array
