@@ -15,11 +15,7 @@
 namespace Quorvel {
 namespace {
 
-using xtypes::DynamicData;
-using xtypes::DynamicType;
-using xtypes::DynamicTypePtr;
-using xtypes::Extensibility;
-using xtypes::TypeKind;
+using namespace xtypes;
 using test::M;
 
 DynamicTypePtr Seq(TypeKind kind, std::uint32_t bound = xtypes::kUnbounded) {
