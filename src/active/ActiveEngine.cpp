@@ -184,7 +184,9 @@ void ActiveEngine::InitializedPublicationListener() {
 void ActiveEngine::Run() {
   if (!participant) throw std::runtime_error("DDSParticipant is nil");
   try {
-    participant->Enable();
+    // Only the readers the engine takes from are enabled, below or when discovered: the file may
+    // declare others, which would hold a reliable publisher back once their history is full.
+    participant->EnableExceptReaders();
   } catch (const std::exception& e) {
     throw std::runtime_error(std::string("Exception in DDSParticipant->enable: ") + e.what());
   }

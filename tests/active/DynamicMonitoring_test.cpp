@@ -1,8 +1,8 @@
 // Dynamic monitoring against Cyclone DDS on loopback: the engine declares no readers; ddsperf
 // and rich_peer announce their writers, and the engine must announce each writer of a known
 // type as a discovery sample, subscribe to its topic and deliver its samples, and skip the
-// writers of types it does not know with the lines that say so. Domains 175 and 176 are this
-// test's own.
+// writers of types it does not know with the lines that say so. Domains 175, 176 and 225 are
+// this test's own.
 
 #include "active/ActiveEngine.h"
 #include "active/support/MonitorEngine.h"
@@ -168,6 +168,24 @@ TEST(ActiveDynamicMonitoring, WritersOfUnknownTypesAreSkippedWithTheirLines) {
     EXPECT_EQ(name.rfind("TopicDissector", 0), std::string::npos) << name;
   }
   EXPECT_EQ(engine.Statistics().droppedUnknownType, kRichTopics.size());
+}
+
+// The participant file of this run also declares a reliable KEEP_ALL reader of ddsperf's topic
+// (1000 samples per instance) for static monitoring. Dynamic monitoring never takes from it, so
+// enabled it would fill up and hold ddsperf's reliable writer back after about a thousand
+// samples, and with it the reader the engine subscribed on the fly.
+TEST(ActiveDynamicMonitoring, ReadersDeclaredInTheFileDoNotHoldBackAReliablePublisher) {
+  testing::RunningEngine running(testing::MonitorConfig(EngineOperationMode::ACTIVE_DYNAMIC_MONITORING,
+                                                        {"active/keyedseq_monitor.xml"}, 225));
+  testing::CollectingListener& listener = running.listener;
+  const std::string out = std::string(VELTRANE_BINARY_DIR) + "/active_dynamic225";
+  // 3000 samples in 6 s: three times what the idle reader holds.
+  testing::ChildProcess perf({"ddsperf", "-i", "225", "-D", "6", "pub", "500Hz", "size", "0"}, out + "_perf.log");
+  perf.Wait();
+  const auto enough = [](const std::vector<Fields>& samples) { return samples.size() >= 2000; };
+  listener.WaitForUserData(enough, 10s);
+  running.engine.Terminate();
+  EXPECT_GE(listener.UserMaps().size(), 2000u) << "the publisher was held back";
 }
 
 }  // namespace

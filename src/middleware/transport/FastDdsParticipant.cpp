@@ -115,11 +115,21 @@ Guid FastDdsParticipant::ParticipantGuid() const { return ToGuid(participant->gu
 
 void FastDdsParticipant::Enable() {
   std::lock_guard<std::mutex> guard(mutex);
+  EnableEntities(true);
+}
+
+void FastDdsParticipant::EnableExceptReaders() {
+  std::lock_guard<std::mutex> guard(mutex);
+  EnableEntities(false);
+}
+
+void FastDdsParticipant::EnableEntities(bool withReaders) {
   CheckReturnCode(participant->enable(), "DomainParticipant::enable");
   for (auto& [name, topic] : topics) CheckReturnCode(topic->enable(), "Topic::enable of " + name);
   for (auto& [name, publisher] : publishers) CheckReturnCode(publisher->enable(), "Publisher::enable of " + name);
   for (auto& [name, subscriber] : subscribers) CheckReturnCode(subscriber->enable(), "Subscriber::enable of " + name);
   for (auto& [name, writer] : writers) writer->Enable();
+  if (!withReaders) return;
   for (auto& [name, reader] : readers) reader->Enable();
 }
 

@@ -37,6 +37,7 @@ public:
   std::int32_t DomainId() const override { return domainId; }
   Guid ParticipantGuid() const override;
   void Enable() override;
+  void EnableExceptReaders() override;
   bool Enabled() const override;
   std::shared_ptr<TopicReader> FindReader(const std::string& qualifiedName) const override;
   std::shared_ptr<TopicWriter> FindWriter(const std::string& qualifiedName) const override;
@@ -49,6 +50,8 @@ public:
   const std::shared_ptr<PublicationDiscovery>& Publications() const override { return publications; }
 
 private:
+  // Callers hold the mutex.
+  void EnableEntities(bool withReaders);
   void CreatePublishers(const xml::QosProvider& provider, const xml::ParticipantDefinition& definition,
                         const xml::DomainDefinition& domain);
   void CreateSubscribers(const xml::QosProvider& provider, const xml::ParticipantDefinition& definition,

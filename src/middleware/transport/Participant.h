@@ -44,6 +44,9 @@ public:
 
   // Enables the participant and every entity created so far.
   virtual void Enable() = 0;
+  // The same, but readers stay disabled until their own Enable(): a reliable reader that is
+  // matched but never taken from fills its history and stalls the remote writer.
+  virtual void EnableExceptReaders() = 0;
   virtual bool Enabled() const = 0;
 
   // By qualified name ("Subscriber::TrackReader", "Publisher::TrackWriter"); null when absent.
