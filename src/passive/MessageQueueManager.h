@@ -20,6 +20,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -81,6 +82,7 @@ class MessageQueueManager
       if (fifo_.empty()) return nullptr;
       element = std::move(fifo_.front());
       fifo_.pop_front();
+      ++pops_;
     }
     if (gauge_) gauge_->Remove();
     return element;
@@ -119,15 +121,19 @@ class MessageQueueManager
 
   // Consumes until the FIFO is found empty under the lock, where the next Enqueue will see
   // that this run has ended; after a batch, yields the pool thread and goes on as a new run.
+  // A consumer that took nothing (a queue only inspected, never drained) ends the run too,
+  // rather than spin on the element it leaves.
   void Run() {
+    uint64_t popsBefore = 0;
     for (size_t done = 0; done < kRunBatch; ++done) {
       {
         std::lock_guard lock(mutex_);
-        if (fifo_.empty()) {
+        if (fifo_.empty() || (done != 0 && pops_ == popsBefore)) {
           --runs_;
           changed_.notify_all();
           return;
         }
+        popsBefore = pops_;
         ++executing_;
       }
       const ExecutingGuard guard{*this};
@@ -157,6 +163,7 @@ class MessageQueueManager
   std::deque<std::shared_ptr<const T>> fifo_;
   size_t runs_ = 0;
   size_t executing_ = 0;
+  uint64_t pops_ = 0;
 };
 
 }  // namespace Quorvel::passive
