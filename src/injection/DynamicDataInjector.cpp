@@ -9,7 +9,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace Quorvel {
 
@@ -360,10 +363,43 @@ void DynamicDataInjector::Consumed(const std::string& name) {
   if (reportUnusedFields) consumed.insert(CommonHelperFunctions::ConvertStringToJsonPointer(name));
 }
 
+namespace {
+
+// The JSON pointer of every leaf of `input` (an empty array or object counts as one), named and
+// ordered as ordered_json::flatten names and orders them. flatten itself inserts into an ordered
+// map whose look-up is linear, which makes it quadratic in the leaves: a map input with many
+// left-out elements kept the injector busy for minutes.
+std::vector<std::string> LeafPointers(const ordered_json& input) {
+  std::vector<std::string> leaves;
+  std::vector<std::pair<const ordered_json*, std::string>> pending{{&input, std::string()}};
+  while (!pending.empty()) {
+    auto [value, pointer] = std::move(pending.back());
+    pending.pop_back();
+    if (!value->is_structured() || value->empty()) {
+      leaves.push_back(std::move(pointer));
+      continue;
+    }
+    const size_t first = pending.size();
+    if (value->is_array()) {
+      for (size_t i = 0; i < value->size(); ++i)
+        pending.emplace_back(&(*value)[i], pointer + "/" + std::to_string(i));
+    } else {
+      for (const auto& [key, member] : value->items()) {
+        std::string escaped;
+        for (const char c : key) escaped += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
+        pending.emplace_back(&member, pointer + "/" + escaped);
+      }
+    }
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+  }
+  return leaves;
+}
+
+}  // namespace
+
 void DynamicDataInjector::ReportUnusedFields(const ordered_json& input) const {
   std::string unused;
-  const ordered_json leaves = input.flatten();
-  for (const auto& [pointer, value] : leaves.items()) {
+  for (const std::string& pointer : LeafPointers(input)) {
     if (pointer.empty() || consumed.count(pointer) != 0) continue;
     if (!unused.empty()) unused += " ; ";
     unused += pointer;
