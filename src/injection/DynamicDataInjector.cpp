@@ -311,8 +311,19 @@ void DynamicDataInjector::InjectSimpleMember(xtypes::DynamicDataRef data, std::u
     case TypeKind::UINT32: return data.value(index, InputToValue<std::uint32_t>(text, fieldName));
     case TypeKind::INT64: return data.value(index, InputToValue<std::int64_t>(text, fieldName));
     case TypeKind::UINT64:
-    case TypeKind::BITMASK:
       return data.value(index, InputToValue<std::uint64_t>(text, fieldName));
+    case TypeKind::BITMASK: {
+      // Flags past the bit bound would be cut off on the wire: the written sample would differ.
+      const std::uint64_t flags = InputToValue<std::uint64_t>(text, fieldName);
+      const xtypes::DynamicTypePtr& type = column.DT();
+      if (type && type->kind() == TypeKind::BITMASK && type->bit_bound() < 64 &&
+          (flags >> type->bit_bound()) != 0) {
+        throw std::runtime_error("Out of range value '" + text + "' for field '" + fieldName +
+                                 "': the bitmask has " + std::to_string(type->bit_bound()) +
+                                 " bits");
+      }
+      return data.value(index, flags);
+    }
     case TypeKind::FLOAT32: return data.value(index, InputToValue<float>(text, fieldName));
     case TypeKind::FLOAT64: return data.value(index, InputToValue<double>(text, fieldName));
     case TypeKind::CHAR8: return data.value(index, InputToValue<char>(text, fieldName));

@@ -44,7 +44,8 @@ TEST(FuzzRegression, UnusedFieldsAreNamedAsFlattenNamesThem) {
       R"({"SampleData": {"i32": 1, "a/b": 1, "t~": [], "e": {}, "deep": [[1], [2, {"k~/": 3}]]},
           "SampleMetaData": null})";
   std::string expected;
-  for (const auto& [pointer, value] : nlohmann::ordered_json::parse(input).flatten().items()) {
+  const nlohmann::ordered_json leaves = nlohmann::ordered_json::parse(input).flatten();
+  for (const auto& [pointer, value] : leaves.items()) {
     if (pointer == "/SampleData/i32") continue;
     expected += (expected.empty() ? "" : " ; ") + pointer;
   }
@@ -52,6 +53,32 @@ TEST(FuzzRegression, UnusedFieldsAreNamedAsFlattenNamesThem) {
   EXPECT_EQ(expected,
             "/SampleData/a~1b ; /SampleData/t~0 ; /SampleData/e ; /SampleData/deep/0/0 ; "
             "/SampleData/deep/1/0 ; /SampleData/deep/1/1/k~0~1 ; /SampleMetaData");
+}
+
+// The fuzzer's JSON set 262 on a bitmask of 8 bits (tests/data/fuzz-regressions/
+// injection-bitmask-beyond-bit-bound.bin): it was stored whole and cut to 6 on the wire.
+TEST(FuzzRegression, BitmaskFlagsBeyondTheBitBoundAreRefused) {
+  const TypeProcessor processor(
+      "Flags",
+      DynamicType::Structure(
+          "Flags",
+          {test::M("permissions",
+                   DynamicType::Bitmask("Access", {{"READ", 0}, {"ADMIN", 7}}, 8))},
+          Extensibility::FINAL),
+      test::Formats{}.Flattening());
+  const auto inject = [&](const std::string& value) {
+    return test::InjectJson(processor, R"({"SampleData": {"permissions": )" + value + "}}")
+        .value<std::uint64_t>("permissions");
+  };
+  EXPECT_EQ(inject("129"), 129u);
+  EXPECT_EQ(inject("255"), 255u);
+  try {
+    inject("262");
+    FAIL() << "no exception";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Out of range value '262' for field 'SampleData.permissions': the bitmask has 8 bits");
+  }
 }
 
 }  // namespace
