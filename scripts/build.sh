@@ -22,7 +22,9 @@ export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 # the sanitizers report inside them (each entry says why), never our own code.
 sanitizer_environment() {
   local suppressions=$PWD/scripts/sanitizers
-  export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=0
+  # Fast DDS 2.9's RTPSWriter destructor frees with a size other than the one it allocated
+  # (88 and 56 bytes); the check cannot be limited to one library, so it is off.
+  export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=0:new_delete_type_mismatch=0
   export LSAN_OPTIONS=suppressions=$suppressions/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export TSAN_OPTIONS=suppressions=$suppressions/tsan.supp:halt_on_error=1:second_deadlock_stack=1:history_size=4
