@@ -1,7 +1,8 @@
 # cmake -DBUILD_DIR=... -DCONSUMER_SOURCE=... -DGENERATOR=... -P RunConsumer.cmake
 # Optional: -DPROGRAM=<executable the consumer builds> (default veltrane_consumer),
 # -DPROGRAM_ARGS=<arguments separated by |>, -DEXPECT=<regex its standard output must match>, -DCHECK_CLI=ON
-# (the installed veltrane tool must run from the prefix).
+# (the installed veltrane tool must run from the prefix), -DSANITIZE=<sanitizers the build was
+# instrumented with>.
 if(NOT PROGRAM)
   set(PROGRAM veltrane_consumer)
 endif()
@@ -46,9 +47,15 @@ foreach(header IN LISTS headers)
   endforeach()
 endforeach()
 
+# An instrumented library needs its sanitizer runtime first in the program's libraries, so the
+# consumer of a sanitizer build is linked with the same sanitizers.
+set(sanitizer_flags)
+if(SANITIZE)
+  set(sanitizer_flags -DCMAKE_CXX_FLAGS=-fsanitize=${SANITIZE} -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=${SANITIZE})
+endif()
 file(COPY ${CONSUMER_SOURCE}/ DESTINATION ${work}/source)
 run(${CMAKE_COMMAND} -S ${work}/source -B ${work}/build -G ${GENERATOR}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release ${sanitizer_flags})
 run(${CMAKE_COMMAND} --build ${work}/build)
 if(CHECK_CLI)
   execute_process(COMMAND ${prefix}/bin/veltrane --version
