@@ -7,8 +7,10 @@
 
 namespace Quorvel::passive {
 
-DeliverySequencer::DeliverySequencer(Release release, std::shared_ptr<PipelineGauge> gauge)
-    : release_(std::move(release)), gauge_(std::move(gauge)) {}
+DeliverySequencer::DeliverySequencer(Release release, std::shared_ptr<PipelineGauge> gauge,
+                                     AfterRelease afterRelease)
+    : release_(std::move(release)), afterRelease_(std::move(afterRelease)),
+      gauge_(std::move(gauge)) {}
 
 std::uint64_t DeliverySequencer::Reserve() {
   std::lock_guard lock(mutex_);
@@ -29,7 +31,15 @@ std::uint64_t DeliverySequencer::Pending() const {
 }
 
 void DeliverySequencer::Settle(std::uint64_t ticket, Slot slot) {
-  std::lock_guard lock(mutex_);
+  bool released = false;
+  {
+    std::lock_guard lock(mutex_);
+    released = SettleLocked(ticket, std::move(slot));
+  }
+  if (released && afterRelease_) afterRelease_();
+}
+
+bool DeliverySequencer::SettleLocked(std::uint64_t ticket, Slot slot) {
   if (ticket < next_ || ticket >= reserved_) {
     throw std::logic_error("DeliverySequencer: ticket " + std::to_string(ticket) +
                            " was not reserved or is settled already");
@@ -41,12 +51,17 @@ void DeliverySequencer::Settle(std::uint64_t ticket, Slot slot) {
                            " is settled already");
   }
   window_[index] = std::move(slot);
+  bool released = false;
   while (!window_.empty() && window_.front().settled) {
     Slot front = std::move(window_.front());
     window_.pop_front();
     ++next_;
-    if (front.sample) release_(std::move(front.sample), front.processor);
+    if (front.sample) {
+      release_(std::move(front.sample), front.processor);
+      released = true;
+    }
   }
+  return released;
 }
 
 }  // namespace Quorvel::passive

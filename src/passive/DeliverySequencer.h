@@ -6,7 +6,9 @@
 // sample, or Skip when the sample was dropped. Samples are released, in ticket order, as soon
 // as every earlier ticket is settled; a sample finished early waits here meanwhile. Every
 // reserved ticket must be settled exactly once, or the samples after it are never released.
-// Release runs under the sequencer's lock, so what it hands on keeps the ticket order.
+// Release runs under the sequencer's lock, so what it hands on keeps the ticket order; the
+// optional AfterRelease runs once the lock is left, when a settle released something (the
+// place to run a listener, which must not hold up other settles).
 
 #include <cstdint>
 #include <deque>
@@ -26,10 +28,12 @@ class PipelineGauge;
 class DeliverySequencer {
  public:
   using Release = std::function<void(std::shared_ptr<DissectedSample>, DataProcessor*)>;
+  using AfterRelease = std::function<void()>;
 
   // `gauge` (may be null) counts each completed sample from Complete on; whoever finally
   // hands the released sample to the application removes it.
-  DeliverySequencer(Release release, std::shared_ptr<PipelineGauge> gauge);
+  DeliverySequencer(Release release, std::shared_ptr<PipelineGauge> gauge,
+                    AfterRelease afterRelease = nullptr);
 
   std::uint64_t Reserve();
   void Complete(std::uint64_t ticket, std::shared_ptr<DissectedSample> sample,
@@ -46,8 +50,11 @@ class DeliverySequencer {
     DataProcessor* processor = nullptr;
   };
   void Settle(std::uint64_t ticket, Slot slot);
+  // True when the settle released a sample.
+  bool SettleLocked(std::uint64_t ticket, Slot slot);
 
   Release release_;
+  AfterRelease afterRelease_;
   std::shared_ptr<PipelineGauge> gauge_;
   mutable std::mutex mutex_;
   std::uint64_t reserved_ = 0;

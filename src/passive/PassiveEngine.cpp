@@ -4,6 +4,7 @@
 #include "engine/core/EngineConfig.h"
 #include "engine/core/TypeDescriber.h"
 #include "passive/DataFragReassembler.h"
+#include "passive/DeliveryLane.h"
 #include "passive/DeliverySequencer.h"
 #include "passive/HexText.h"
 #include "passive/PassiveDataBatchProcessor.h"
@@ -17,7 +18,6 @@
 #include "passive/PipelineGauge.h"
 #include "passive/QueueRoutingTargets.h"
 #include "passive/RTPSSubMessageKind.h"
-#include "passive/ThreadPoolPost.h"
 
 #include <boost/asio/thread_pool.hpp>
 
@@ -104,8 +104,14 @@ void PassiveEngine::Init() {
   const bool recording = config->operationMode == EngineOperationMode::RECORD_DISSECTION;
   const size_t threads = config->threadPoolSize;
   mainPool = std::make_shared<boost::asio::thread_pool>(threads);
-  deliveryPool = recording ? std::make_shared<boost::asio::thread_pool>(1) : mainPool;
   gauge = std::make_shared<PipelineGauge>(config->maxPipelineMessages);
+  if (recording) {
+    deliveryLane = std::make_shared<DeliveryLane>(
+        [this](const std::shared_ptr<DissectedSample>& sample, DataProcessor* processor) {
+          HandleSafely(sample, processor);
+          gauge->Remove();
+        });
+  }
   const DissectedSampleCallback deliver = [this](std::shared_ptr<DissectedSample> sample,
                                                  DataProcessor* processor) {
     DeliverSample(std::move(sample), processor);
@@ -113,14 +119,15 @@ void PassiveEngine::Init() {
   passiveDB = std::make_shared<PassiveEngineDB>(mainPool, config, deliver);
   db = passiveDB;
   // A recording's samples are dissected on every pool thread and put back in the order the
-  // router met them before they reach the one delivery thread.
+  // router met them before they enter the delivery lane.
   std::shared_ptr<DeliverySequencer> sequencer;
   if (recording) {
     sequencer = std::make_shared<DeliverySequencer>(
-        [this](std::shared_ptr<DissectedSample> sample, DataProcessor* processor) {
-          PostDelivery(std::move(sample), processor);
+        [lane = deliveryLane.get()](std::shared_ptr<DissectedSample> sample,
+                                    DataProcessor* processor) {
+          lane->Push(std::move(sample), processor);
         },
-        gauge);
+        gauge, [lane = deliveryLane.get()] { lane->Drain(); });
   }
   passiveDB->SetPipeline(gauge, threads, sequencer);
 
@@ -253,7 +260,7 @@ EngineStatistics PassiveEngine::Statistics() const {
     statistics.queueDepths["EndpointDiscovery"] = pipeline->endpointQueue->Size();
     statistics.queueDepths["DataBatch"] = pipeline->batchQueue->Size();
   }
-  statistics.queueDepths["Deliveries"] = deliveriesPending.load();
+  statistics.queueDepths["Deliveries"] = deliveryLane ? deliveryLane->Pending() : 0;
   uint64_t userData = 0;
   for (const auto& [typeName, size] : passiveDB->UserDataQueueSizes()) userData += size;
   statistics.queueDepths["UserData"] = userData;
@@ -264,30 +271,20 @@ bool PassiveEngine::IsIdle() const {
   if (!pipeline || !passiveDB) return true;
   const auto& sequencer = passiveDB->Sequencer();
   return pipeline->IsIdle() && passiveDB->IsIdle() && (!sequencer || sequencer->Pending() == 0) &&
-         deliveriesPending.load() == 0;
+         (!deliveryLane || deliveryLane->Pending() == 0);
 }
 
 uint64_t PassiveEngine::PipelinePeak() const { return gauge ? gauge->Peak() : 0; }
 
 void PassiveEngine::DeliverSample(std::shared_ptr<DissectedSample> sample,
                                   DataProcessor* processor) {
-  if (deliveryPool == mainPool) {
+  if (!deliveryLane) {
     HandleSafely(sample, processor);
     return;
   }
   gauge->Add();
-  PostDelivery(std::move(sample), processor);
-}
-
-// The sample is on the gauge already; it leaves it once the listener has had it.
-void PassiveEngine::PostDelivery(std::shared_ptr<DissectedSample> sample,
-                                 DataProcessor* processor) {
-  deliveriesPending.fetch_add(1);
-  PostToPool(*deliveryPool, [this, sample = std::move(sample), processor] {
-    HandleSafely(sample, processor);
-    gauge->Remove();
-    deliveriesPending.fetch_sub(1);
-  });
+  deliveryLane->Push(std::move(sample), processor);
+  deliveryLane->Drain();
 }
 
 // A listener's exception ends that sample's delivery only: the pipeline goes on.
@@ -316,12 +313,11 @@ void PassiveEngine::StopCaptureStages() {
 }
 
 void PassiveEngine::JoinPools() {
-  for (const auto& pool : {deliveryPool, mainPool}) {
-    if (pool) pool->stop();
-  }
-  for (const auto& pool : {deliveryPool, mainPool}) {
-    if (pool) pool->join();
-  }
+  // A pool thread delivering a recording's backlog would hold up the join.
+  if (deliveryLane) deliveryLane->Stop();
+  if (!mainPool) return;
+  mainPool->stop();
+  mainPool->join();
 }
 
 // Capture first, so a recording's loop on the pool leaves at its next frame; then the pools,
@@ -339,7 +335,7 @@ void PassiveEngine::Terminate() {
     captureStages.clear();
   }
   pipeline.reset();
-  deliveryPool.reset();
+  deliveryLane.reset();
   mainPool.reset();
   LogDebug("Stop");
 }

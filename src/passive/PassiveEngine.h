@@ -7,9 +7,10 @@
 //
 // Threads: the facade's caller thread runs Init, Run, DissectRecordingFile and Terminate; every
 // capture stage (live interface or recording) has its own capture thread; the main pool runs
-// every processor run. In RECORD_DISSECTION a second pool of one thread delivers samples, so a
-// recording reaches the listener one sample at a time, in the order the router met them
-// (DeliverySequencer), however many pool threads dissect them. A PipelineGauge counts the
+// every processor run. In RECORD_DISSECTION samples go through a DeliveryLane, so a recording
+// reaches the listener one sample at a time, in the order the router met them
+// (DeliverySequencer), however many pool threads dissect them; a live capture's samples go to
+// the listener from the thread that dissected them. A PipelineGauge counts the
 // messages in the pipeline; a recording's capture pauses above EngineConfig's
 // maxPipelineMessages, a live capture drops. Terminate may come from another thread while
 // DissectRecordingFile waits: the wait ends within a poll interval. The capture list has
@@ -35,6 +36,7 @@ class EngineCounters;
 
 namespace Quorvel::passive {
 
+class DeliveryLane;
 class PassiveEngineDB;
 class PassiveEthernetPacketsProcessor;
 class PipelineGauge;
@@ -73,10 +75,8 @@ class PassiveEngine : public DDSEngine {
   struct Pipeline;
 
   // The registry's delivery callback: straight to HandleDissectedSample, or through the
-  // one-thread delivery pool of a recording.
+  // delivery lane of a recording.
   void DeliverSample(std::shared_ptr<DissectedSample> sample, DataProcessor* processor);
-  // Hands a sample already counted on the gauge to the delivery pool.
-  void PostDelivery(std::shared_ptr<DissectedSample> sample, DataProcessor* processor);
   void HandleSafely(const std::shared_ptr<DissectedSample>& sample, DataProcessor* processor);
   std::shared_ptr<EngineCounters> Counters() const;
   void AddCaptureStage(std::shared_ptr<PassiveEthernetPacketsProcessor> stage);
@@ -86,13 +86,13 @@ class PassiveEngine : public DDSEngine {
   void JoinPools();
 
   std::shared_ptr<boost::asio::thread_pool> mainPool;
-  std::shared_ptr<boost::asio::thread_pool> deliveryPool;
+  // A recording's only; samples on it are counted on the gauge until the listener had them.
+  std::shared_ptr<DeliveryLane> deliveryLane;
   std::shared_ptr<PassiveEngineDB> passiveDB;
   std::shared_ptr<PipelineGauge> gauge;
   std::unique_ptr<Pipeline> pipeline;
   mutable std::shared_mutex captureStagesMutex;
   std::vector<std::shared_ptr<PassiveEthernetPacketsProcessor>> captureStages;
-  std::atomic<uint64_t> deliveriesPending{0};
   std::atomic<bool> terminating{false};
   std::atomic<int> recordingWaits{0};
 };
