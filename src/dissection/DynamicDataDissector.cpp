@@ -188,6 +188,12 @@ bool DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data, const 
     return true;
   }
   InsertCollectionLengthNotationToBuffer(count);
+  if (isSequence && DissectNumberSequence(data, *first)) {
+    IncrementHeaderIter();
+    FillSequenceRemainder(node.depth);
+    json->EndArray();
+    return true;
+  }
   if (isSequence) m_sequenceIndexList.push_back(0);
   const std::size_t elementStart = headerIter;
   for (std::uint32_t k = 1; k <= count; ++k) {
@@ -204,6 +210,33 @@ bool DynamicDataDissector::DissectCollection(xtypes::DynamicDataRef data, const 
   }
   if (json) json->EndArray();
   return true;
+}
+
+bool DynamicDataDissector::DissectNumberSequence(const xtypes::DynamicDataRef& data,
+                                                 const Column& element) {
+  // The other outputs name or place every element on its own.
+  if (!json || wantsText || settings.Has(DissectionBitMap::kRowBuffer) || element.isNode)
+    return false;
+  switch (element.typeKind) {
+    case TypeKind::BYTE: WriteNumbers<std::uint8_t>(data); return true;
+    case TypeKind::INT8: WriteNumbers<std::int8_t>(data); return true;
+    case TypeKind::INT16: WriteNumbers<std::int16_t>(data); return true;
+    case TypeKind::UINT16: WriteNumbers<std::uint16_t>(data); return true;
+    case TypeKind::INT32: WriteNumbers<std::int32_t>(data); return true;
+    case TypeKind::UINT32: WriteNumbers<std::uint32_t>(data); return true;
+    case TypeKind::INT64: WriteNumbers<std::int64_t>(data); return true;
+    case TypeKind::UINT64: WriteNumbers<std::uint64_t>(data); return true;
+    case TypeKind::FLOAT32: WriteNumbers<float>(data); return true;
+    case TypeKind::FLOAT64: WriteNumbers<double>(data); return true;
+    default: return false;
+  }
+}
+
+template <typename T>
+void DynamicDataDissector::WriteNumbers(const xtypes::DynamicDataRef& data) {
+  std::vector<T> values;
+  data.get_values(values);
+  json->Numbers(std::span<const T>(values));
 }
 
 bool DynamicDataDissector::DissectOneValueArray(const xtypes::DynamicDataRef& data,

@@ -50,6 +50,11 @@ class DynamicDataDissector {
   bool DissectPrimitiveMember(const xtypes::DynamicDataRef& data, std::uint32_t index,
                               const Column& column, bool inCollection);
   bool DissectOneValueArray(const xtypes::DynamicDataRef& data, const Column& column);
+  // A sequence of numbers when JSON is the only output: its elements written in one run
+  // instead of one walk step each. False (nothing written) for any other case.
+  bool DissectNumberSequence(const xtypes::DynamicDataRef& data, const Column& element);
+  template <typename T>
+  void WriteNumbers(const xtypes::DynamicDataRef& data);
   void InsertDiscriminator(std::int64_t discriminator, const Column& column,
                            xtypes::TypeKind kind);
 

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <charconv>
+#include <string_view>
+#include <type_traits>
 #include <cmath>
 
 namespace Quorvel {
@@ -130,12 +132,44 @@ void AppendInteger(std::string& out, T value) {
   for (const char* digit = digits; digit != end; ++digit) out.push_back(*digit);
 }
 
+// Writes every element at the end of `out` (the first after a comma when `comma`): the
+// string is grown once by the widest text an element can take and cut back at the end.
+template <typename T>
+void AppendNumbers(std::string& out, std::span<const T> values, bool comma) {
+  if (values.empty()) return;
+  // Digits and sign of the widest integer, or the JSON library's longest double, plus a comma.
+  constexpr std::size_t kWidest = std::is_floating_point_v<T> ? 26 : 22;
+  const std::size_t start = out.size();
+  out.resize(start + values.size() * kWidest);
+  char* cursor = out.data() + start;
+  char* const limit = out.data() + out.size();
+  for (const T value : values) {
+    if (comma) *cursor++ = ',';
+    comma = true;
+    if constexpr (std::is_floating_point_v<T>) {
+      const double number = static_cast<double>(value);
+      if (!std::isfinite(number)) {
+        for (const char c : std::string_view("null")) *cursor++ = c;
+        continue;
+      }
+      cursor = nlohmann::detail::to_chars(cursor, limit, number);
+    } else {
+      cursor = std::to_chars(cursor, limit, value).ptr;
+    }
+  }
+  out.resize(static_cast<std::size_t>(cursor - out.data()));
+}
+
 }  // namespace
 
-void JsonWriter::Separate() {
-  if (text.empty()) return;
+bool JsonWriter::NeedsSeparator() const {
+  if (text.empty()) return false;
   const char last = text.back();
-  if (last != '{' && last != '[' && last != ':') text += ',';
+  return last != '{' && last != '[' && last != ':';
+}
+
+void JsonWriter::Separate() {
+  if (NeedsSeparator()) text += ',';
 }
 
 void JsonWriter::BeginObject() {
@@ -179,6 +213,22 @@ void JsonWriter::Unsigned(std::uint64_t value) {
   Separate();
   AppendInteger(text, value);
 }
+
+#define VELTRANE_JSON_NUMBERS(T)                                                   \
+  void JsonWriter::Numbers(std::span<const T> values) {                            \
+    AppendNumbers(text, values, NeedsSeparator());                                 \
+  }
+VELTRANE_JSON_NUMBERS(std::uint8_t)
+VELTRANE_JSON_NUMBERS(std::int8_t)
+VELTRANE_JSON_NUMBERS(std::int16_t)
+VELTRANE_JSON_NUMBERS(std::uint16_t)
+VELTRANE_JSON_NUMBERS(std::int32_t)
+VELTRANE_JSON_NUMBERS(std::uint32_t)
+VELTRANE_JSON_NUMBERS(std::int64_t)
+VELTRANE_JSON_NUMBERS(std::uint64_t)
+VELTRANE_JSON_NUMBERS(float)
+VELTRANE_JSON_NUMBERS(double)
+#undef VELTRANE_JSON_NUMBERS
 
 void JsonWriter::Double(double value) {
   Separate();

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,18 @@ class JsonWriter {
   void Unsigned(std::uint64_t value);
   void Double(double value);
   void String(std::string_view value);
+  // The elements of a number collection, inside an array already begun: the text Signed,
+  // Unsigned or Double writes for each, with the room made once for the whole run.
+  void Numbers(std::span<const std::uint8_t> values);
+  void Numbers(std::span<const std::int8_t> values);
+  void Numbers(std::span<const std::int16_t> values);
+  void Numbers(std::span<const std::uint16_t> values);
+  void Numbers(std::span<const std::int32_t> values);
+  void Numbers(std::span<const std::uint32_t> values);
+  void Numbers(std::span<const std::int64_t> values);
+  void Numbers(std::span<const std::uint64_t> values);
+  void Numbers(std::span<const float> values);
+  void Numbers(std::span<const double> values);
   // What the JSON library printed for a discarded value inside an array.
   void Discarded();
   // A complete JSON value written elsewhere.
@@ -52,6 +65,8 @@ class JsonWriter {
   static std::string QuotedKey(std::string_view name);
 
  private:
+  // A value or key written now follows another one.
+  bool NeedsSeparator() const;
   void Separate();
   void AppendEscaped(std::string_view value);
 
