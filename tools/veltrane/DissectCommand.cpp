@@ -35,10 +35,13 @@ void WaitForQuiet(Veltrane& engine) {
   }
 }
 
-// Dissects one recording on a helper thread while this one draws the progress bar; a stop
-// request only stops the writing (the collector), the recording is still read to its end.
-void DissectOne(StreamingSession& session, const std::string& path, bool showProgress) {
+// Dissects one recording on a helper thread while this one draws the progress bar. A stop
+// request only stops the writing (the collector), the recording is still read to its end;
+// an interrupt (Ctrl-C, SIGTERM) finishes the session at once, whose shutdown ends the
+// reading. True when the recording was read to its end.
+bool DissectOne(StreamingSession& session, const std::string& path, bool showProgress) {
   Veltrane& engine = session.Engine();
+  const StopSignal& stop = session.Stop();
   const std::uint64_t framesBefore = engine.GetStatistics().framesRead;
   ProgressBar bar(showProgress, path, showProgress ? CountPcapFrames(path) : std::nullopt);
   std::atomic<bool> done{false};
@@ -51,13 +54,17 @@ void DissectOne(StreamingSession& session, const std::string& path, bool showPro
     }
     done = true;
   });
-  while (!done) {
+  while (!done && !stop.Interrupted()) {
     bar.Update(engine.GetStatistics().framesRead - framesBefore);
     std::this_thread::sleep_for(100ms);
   }
-  worker.join();
+  const bool cutShort = !done;
   bar.Finish();
-  if (failure) std::rethrow_exception(failure);
+  if (cutShort) session.Finish();
+  worker.join();
+  // What the shutdown made the cut-short dissection throw is not a failure of the recording.
+  if (failure && !cutShort) std::rethrow_exception(failure);
+  return !cutShort;
 }
 
 }  // namespace
@@ -67,7 +74,7 @@ int RunDissect(const Invocation& invocation, StopSignal& stop) {
   const bool showProgress = invocation.stream.progress && isatty(STDERR_FILENO) == 1;
   for (const std::string& path : invocation.recordings) {
     if (stop.Requested()) break;
-    DissectOne(session, path, showProgress);
+    if (!DissectOne(session, path, showProgress)) break;
     WaitForQuiet(session.Engine());
   }
   session.Finish();

@@ -37,8 +37,8 @@ void SignalWatcher::Watch(StopSignal& stop) {
   const timespec slice{0, 100'000'000};
   while (!quit) {
     const int signal = sigtimedwait(&set, nullptr, &slice);
-    if (signal == SIGINT) stop.Request("interrupted (SIGINT)");
-    if (signal == SIGTERM) stop.Request("terminated (SIGTERM)");
+    if (signal == SIGINT) stop.Interrupt("interrupted (SIGINT)");
+    if (signal == SIGTERM) stop.Interrupt("terminated (SIGTERM)");
   }
 }
 

@@ -12,9 +12,25 @@ void StopSignal::Request(const std::string& why) {
   changed.notify_all();
 }
 
+void StopSignal::Interrupt(const std::string& why) {
+  {
+    std::lock_guard<std::mutex> guard(mutex);
+    // A Ctrl-C after the sample limit still cuts the remaining work short.
+    interrupted = true;
+    if (!requested) reason = why;
+    requested = true;
+  }
+  changed.notify_all();
+}
+
 bool StopSignal::Requested() const {
   std::lock_guard<std::mutex> guard(mutex);
   return requested;
+}
+
+bool StopSignal::Interrupted() const {
+  std::lock_guard<std::mutex> guard(mutex);
+  return interrupted;
 }
 
 std::string StopSignal::Reason() const {

@@ -12,7 +12,11 @@ namespace Quorvel::Cli {
 class StopSignal {
  public:
   void Request(const std::string& reason);
+  // A stop from outside the process (a signal): the user wants the command to end now, so work
+  // already started (a recording half read) is cut short rather than finished.
+  void Interrupt(const std::string& reason);
   bool Requested() const;
+  bool Interrupted() const;
   std::string Reason() const;
   // Waits until a stop is requested or `timeout` passes (forever when zero or negative);
   // true when a stop was requested.
@@ -24,6 +28,7 @@ class StopSignal {
   mutable std::mutex mutex;
   mutable std::condition_variable changed;
   bool requested = false;
+  bool interrupted = false;
   std::string reason;
 };
 

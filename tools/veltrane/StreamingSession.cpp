@@ -32,6 +32,8 @@ StreamingSession::StreamingSession(const Invocation& request, StopSignal& stopSi
 StreamingSession::~StreamingSession() = default;
 
 void StreamingSession::Finish() {
+  if (finished) return;
+  finished = true;
   collector->Close();
   RunFigures figures;
   figures.statistics = engine.GetStatistics();

@@ -26,8 +26,10 @@ class StreamingSession {
   StopSignal& Stop() { return stop; }
 
   // Stops writing, takes the figures, shuts the engine down, flushes the output and prints the
-  // summary on standard error (unless switched off).
+  // summary on standard error (unless switched off). Only the first call does anything: the
+  // shutdown may come early, to end a recording's dissection while another thread waits on it.
   void Finish();
+  bool Finished() const { return finished; }
 
  private:
   const Invocation& invocation;
@@ -36,6 +38,7 @@ class StreamingSession {
   std::unique_ptr<OutputSink> sink;
   std::unique_ptr<SampleCollector> collector;
   Veltrane engine;
+  bool finished = false;
 };
 
 }  // namespace Quorvel::Cli
