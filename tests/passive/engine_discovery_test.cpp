@@ -244,32 +244,5 @@ TEST(PassiveUserData, DropsSamplesWithoutDataOrThatDoNotDecode) {
   EXPECT_EQ(statistics.userSamplesDelivered, 1u);
 }
 
-TEST(PassiveUserData, DataBatchSamplesAreDeliveredWithTheBatchSequenceNumber) {
-  LogCapture log;
-  EngineHarness harness;
-  BatchSpec batch;
-  batch.writerId = kWriter;
-  batch.batchSequence = 40;
-  for (uint32_t seq : {100u, 101u, 102u}) {
-    Bytes body = KeyedSeqPayload(seq, 9, {});
-    batch.samples.push_back({0x08, {}, Bytes(body.begin() + 4, body.end())});
-  }
-  BatchSpec unknown = batch;
-  unknown.writerId = kOtherWriter;
-  Dissect(harness, "batch",
-          {Frame(kPrefixA, EndpointData(kPrefixA, kWriter, "Batched", "KeyedSeq"), 1),
-           Frame(kPrefixA, DataBatch(batch), 2), Frame(kPrefixA, DataBatch(unknown), 3)});
-  std::multiset<std::string> delivered;
-  for (const auto& sample : harness.listener.UserSamples()) {
-    delivered.insert(Field(sample, "SampleData.seq") + " #" +
-                     Field(sample, "SampleMetaData.DDSSampleInfo.publication_sequence_number"));
-  }
-  EXPECT_EQ(delivered, (std::multiset<std::string>{"100 #40", "101 #40", "102 #40"}));
-  EXPECT_EQ(log.Count("No DataWriter matches the UserData RTPS message #40 from Writer GUID " +
-                      GuidText(kPrefixA, kOtherWriter)),
-            3u);
-  EXPECT_EQ(harness.engine->Statistics().droppedNoMatchingWriter, 3u);
-}
-
 }  // namespace
 }  // namespace Quorvel::passive

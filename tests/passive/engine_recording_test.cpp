@@ -12,10 +12,8 @@
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
 
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 namespace Quorvel::passive {
 namespace {
@@ -24,23 +22,9 @@ using testing::DeliveredSample;
 using testing::EngineHarness;
 using testing::HarnessOptions;
 using testing::kPassiveDataDir;
+using testing::ReadReferenceRows;
 
 constexpr char kSampleInfo[] = "SampleMetaData.DDSSampleInfo.";
-
-std::vector<std::vector<std::string>> ReadRows(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::vector<std::string>> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, ';')) fields.push_back(field);
-    fields.resize(6);
-    rows.push_back(std::move(fields));
-  }
-  return rows;
-}
 
 // What tshark says the recording holds.
 struct Reference {
@@ -62,7 +46,7 @@ struct Reference {
   size_t lateUserSamples = 0;   // user DATA read before their writer's Data(w)
 
   explicit Reference(const std::string& name) {
-    for (const auto& row : ReadRows(kPassiveDataDir + name + ".endpoints.txt")) {
+    for (const auto& row : ReadReferenceRows(kPassiveDataDir + name + ".endpoints.txt")) {
       const int frame = std::stoi(row[0]);
       if (row[3].empty()) {
         ++disposals;
@@ -75,7 +59,7 @@ struct Reference {
       if (row[1] == "w") writers.emplace(row[2], Writer{frame, row[3], row[4]});
       endpointAnnouncements.insert(row[1] + " 0x" + row[2] + " " + row[3] + " " + row[4]);
     }
-    for (const auto& row : ReadRows(kPassiveDataDir + name + ".tshark.txt")) {
+    for (const auto& row : ReadReferenceRows(kPassiveDataDir + name + ".tshark.txt")) {
       rtpsFrames.insert(std::stoi(row[0]));
       ++subMessages;
       if (row[2] != "0x15") continue;

@@ -1,6 +1,7 @@
 // The pipeline's building blocks under threads: MessageQueueManager's bounded runs (no more
-// consumers at once than allowed, each element once, the gauge following the FIFO),
-// PipelineGauge's pause, and DeliverySequencer's restored order.
+// consumers at once than allowed, each element once, the gauge following the FIFO, idleness,
+// runs outliving their queue, draining on the caller's thread), PipelineGauge's pause, and
+// DeliverySequencer's restored order.
 
 #include "passive/DeliverySequencer.h"
 #include "passive/MessageQueueManager.h"
@@ -26,7 +27,7 @@ using namespace std::chrono_literals;
 using IntQueue = MessageQueueManager<int>;
 
 // However many pool threads there are, a queue never has more consumers running than its
-// limit, and each element is consumed exactly once.
+// limit, each element is consumed exactly once, and a queue of one run keeps arrival order.
 TEST(QueueRuns, ConsumersAtOnceNeverExceedTheLimitAndEveryElementIsConsumedOnce) {
   for (const size_t maxRuns : {size_t{1}, size_t{2}, size_t{3}}) {
     auto pool = std::make_shared<boost::asio::thread_pool>(4);
@@ -34,12 +35,16 @@ TEST(QueueRuns, ConsumersAtOnceNeverExceedTheLimitAndEveryElementIsConsumedOnce)
     std::atomic<int> mostInside{0};
     std::vector<std::atomic<int>> seen(6000);
     std::weak_ptr<IntQueue> weak;
+    std::vector<int> order;  // written by the one consumer of a serialized queue only
     auto queue = std::make_shared<IntQueue>(pool, [&] {
       const int now = inside.fetch_add(1) + 1;
       int most = mostInside.load();
       while (now > most && !mostInside.compare_exchange_weak(most, now)) {
       }
-      if (const auto element = weak.lock()->Pop()) seen[*element].fetch_add(1);
+      if (const auto element = weak.lock()->Pop()) {
+        seen[*element].fetch_add(1);
+        if (maxRuns == 1) order.push_back(*element);
+      }
       inside.fetch_sub(1);
     }, maxRuns);
     weak = queue;
@@ -53,6 +58,12 @@ TEST(QueueRuns, ConsumersAtOnceNeverExceedTheLimitAndEveryElementIsConsumedOnce)
     ASSERT_TRUE(queue->WaitUntilIdle(30s)) << maxRuns;
     EXPECT_LE(mostInside.load(), static_cast<int>(maxRuns));
     for (size_t i = 0; i < seen.size(); ++i) ASSERT_EQ(seen[i].load(), 1) << "element " << i;
+    // One run at a time takes the FIFO in arrival order: each producer's elements keep theirs.
+    std::vector<int> lastOfProducer(3, -1);
+    for (const int element : order) {
+      EXPECT_LT(lastOfProducer[element / 2000], element);
+      lastOfProducer[element / 2000] = element;
+    }
     pool->join();
   }
 }
@@ -82,6 +93,65 @@ TEST(QueueRuns, AWaitingBatchIsDrainedInOrderAndTheGaugeFollowsTheFifo) {
   EXPECT_EQ(order, expected);
   EXPECT_EQ(gauge->Count(), 0u);
   EXPECT_EQ(gauge->Peak(), static_cast<uint64_t>(kCount));
+  pool->join();
+}
+
+TEST(QueueRuns, IdleOnlyWhenNothingWaitsAndNoRunIsGoing) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::atomic<bool> release{false};
+  std::weak_ptr<IntQueue> weak;
+  auto queue = std::make_shared<IntQueue>(pool, [&] {
+    weak.lock()->Pop();
+    while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  weak = queue;
+  EXPECT_TRUE(queue->IsIdle());
+  queue->Enqueue(std::make_shared<const int>(1));
+  // The run has popped (or is about to): the FIFO may be empty but the queue is not idle.
+  EXPECT_FALSE(queue->WaitUntilIdle(std::chrono::milliseconds(50)));
+  EXPECT_FALSE(queue->IsIdle());
+  release = true;
+  EXPECT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
+  pool->join();
+}
+
+TEST(QueueRuns, RunsPostedBeforeTheQueueWentAwayDoNothing) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::atomic<bool> release{false};
+  std::atomic<int> consumed{0};
+  // Block the only thread so the runs stay queued in the pool.
+  boost::asio::thread_pool& raw = *pool;
+  PostToPool(raw, [&release] {
+    while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  auto queue = std::make_shared<IntQueue>(pool, [&consumed] { ++consumed; });
+  for (int i = 0; i < 10; ++i) queue->Enqueue(std::make_shared<const int>(i));
+  queue.reset();
+  release = true;
+  pool->join();
+  EXPECT_EQ(consumed.load(), 0);
+}
+
+TEST(QueueRuns, RunQueuedHereConsumesOnTheCallingThreadWhenThePoolIsBusy) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::atomic<bool> release{false};
+  boost::asio::post(*pool, [&] {
+    while (!release.load()) std::this_thread::yield();
+  });
+  std::vector<int> consumed;
+  std::weak_ptr<IntQueue> weak;
+  auto queue = std::make_shared<IntQueue>(pool, [&] {
+    if (const auto element = weak.lock()->Pop()) consumed.push_back(*element);
+  });
+  weak = queue;
+  for (int i = 0; i < 3; ++i) queue->Enqueue(std::make_shared<const int>(i));
+  EXPECT_TRUE(queue->IsBusy());
+  queue->RunQueuedHere();
+  EXPECT_EQ(consumed, (std::vector<int>{0, 1, 2}));
+  EXPECT_FALSE(queue->IsBusy());
+  EXPECT_FALSE(queue->IsIdle());  // the posted runs have not run yet
+  release = true;
+  EXPECT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
   pool->join();
 }
 

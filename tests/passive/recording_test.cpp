@@ -3,40 +3,30 @@
 // on the MTU-1500 loopback of a network namespace, where 4 KB samples arrive as IP fragments;
 // the messages, sub-messages by kind, writer GUIDs and sequence numbers must agree with
 // tshark's decode of the same files (scripts/capture-ddsperf.sh makes both). Synthetic
-// recordings cover the other link types; a live capture on `lo` covers the interface path.
+// recordings cover the other link types.
 
 #include "support/LogCapture.h"
-#include "passive/DiscoveryParameters.h"
 #include "passive/HexText.h"
-#include "passive/PassiveEndPointDiscoveryRecord.h"
-#include "passive/PassiveParticipantDiscoveryRecord.h"
 #include "passive/PassiveEthernetPacketsProcessor.h"
 #include "passive/RTPSSubMessageKind.h"
+#include "passive/support/EngineHarness.h"
 #include "passive/support/RtpsFixture.h"
 
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
-#include <thread>
 
 namespace Quorvel::passive {
 namespace {
 
 using testing::Bytes;
 using Quorvel::testing::LogCapture;
-
-const std::string kDataDir = std::string(VELTRANE_TEST_DATA_DIR) + "/passive/";
 
 // One sub-message as tshark decoded it.
 struct Reference {
@@ -47,21 +37,9 @@ struct Reference {
   std::string sequence;
 };
 
-std::vector<std::string> Split(const std::string& text, char delimiter) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  std::string part;
-  while (std::getline(stream, part, delimiter)) parts.push_back(part);
-  return parts;
-}
-
 std::vector<Reference> ReadReference(const std::string& path) {
-  std::ifstream in(path);
   std::vector<Reference> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields = Split(line, ';');
-    fields.resize(6);
+  for (const auto& fields : testing::ReadReferenceRows(path)) {
     rows.push_back({std::stoi(fields[0]), std::stoi(fields[2], nullptr, 16), fields[3], fields[4],
                     fields[5]});
   }
@@ -99,8 +77,8 @@ std::string Routed(const RTPSMessageHeader& message, const EntityId& writer, uin
 class DdsperfRecording : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(DdsperfRecording, AgreesWithTsharkOnMessagesSubMessagesWritersAndSequenceNumbers) {
-  const std::string pcap = kDataDir + GetParam() + ".pcap";
-  const auto reference = ReadReference(kDataDir + GetParam() + ".tshark.txt");
+  const std::string pcap = testing::kPassiveDataDir + GetParam() + ".pcap";
+  const auto reference = ReadReference(testing::kPassiveDataDir + GetParam() + ".tshark.txt");
   ASSERT_GT(reference.size(), 100u);
 
   LogCapture log;
@@ -174,70 +152,6 @@ INSTANTIATE_TEST_SUITE_P(LinkTypes, DdsperfRecording,
                          ::testing::Values("ddsperf_lo", "ddsperf_any", "ddsperf_any_sll1",
                                            "ddsperf_fragments"));
 
-// tshark's fields `fields` (space-separated "-e" list) of the packets that have `filter`.
-std::string TsharkFields(const std::string& pcap, const std::string& filter,
-                         const std::string& fields) {
-  const std::string command = "tshark -r '" + pcap + "' -Y " + filter +
-                              " -T fields -E occurrence=a " + fields + " 2>/dev/null";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string output;
-  if (!pipe) return output;
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
-  return output;
-}
-
-// "GUID topic type" of every endpoint announcement as tshark decodes the file.
-std::set<std::string> TsharkEndpoints(const std::string& pcap) {
-  std::set<std::string> endpoints;
-  std::stringstream lines(TsharkFields(
-      pcap, "rtps.param.endpoint_guid",
-      "-e rtps.param.endpoint_guid -e rtps.param.topicName -e rtps.param.typeName"));
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::vector<std::string> columns = Split(line, '\t');
-    columns.resize(3);
-    const auto guids = Split(columns[0], ',');
-    const auto topics = Split(columns[1], ',');
-    const auto types = Split(columns[2], ',');
-    // Rows where tshark shows each field once per announcement line up; others cannot be
-    // paired and are left out of the reference.
-    if (guids.size() != topics.size() || guids.size() != types.size()) continue;
-    for (size_t i = 0; i < guids.size(); ++i) {
-      endpoints.insert(guids[i] + " " + topics[i] + " " + types[i]);
-    }
-  }
-  return endpoints;
-}
-
-TEST_P(DdsperfRecording, EndpointAnnouncementsAgreeWithTsharkOnGuidTopicAndType) {
-  const std::string pcap = kDataDir + GetParam() + ".pcap";
-  const auto reference = TsharkEndpoints(pcap);
-  if (reference.empty()) GTEST_SKIP() << "tshark gave no endpoint announcements";
-
-  Pipeline pipeline;
-  pipeline.Read(pcap);
-  std::set<std::string> parsed, disposedGuids;
-  for (const auto& data : pipeline.fixture.targets->endpoints) {
-    PassiveEndPointDiscoveryRecord record;
-    WriterKey key;
-    ParseEndpointParameters(DiscoveryParameterList(*data), record, key);
-    EXPECT_EQ("0x" + record.guidText, key.GuidText());
-    // Disposals of an endpoint carry its GUID alone; they must name an announced endpoint.
-    if (record.topicName.empty() && record.typeName.empty()) {
-      disposedGuids.insert(record.guidText);
-    } else {
-      parsed.insert(record.guidText + " " + record.topicName + " " + record.typeName);
-    }
-  }
-  EXPECT_EQ(parsed, reference);
-  std::set<std::string> announcedGuids;
-  for (const std::string& row : reference) announcedGuids.insert(row.substr(0, 32));
-  for (const std::string& guid : disposedGuids) EXPECT_EQ(announcedGuids.count(guid), 1u) << guid;
-  EXPECT_TRUE(parsed.count("0110ff6ea6248821762b037800000b02 DDSPerfRDataKS KeyedSeq") != 0 ||
-              GetParam() != std::string("ddsperf_lo"));
-}
-
 TEST(SyntheticRecording, EveryLinkTypeIsReadFromAFile) {
   Bytes rtps = testing::RtpsHeader(testing::TestPrefix());
   testing::DataSpec spec;
@@ -298,79 +212,6 @@ TEST(CaptureStage, OpenFailuresCarryTheirTexts) {
   }
   std::filesystem::remove(wifi);
   pool->join();
-}
-
-TEST(CaptureStage, LiveCaptureOnLoopbackDeliversDatagramsAndStopsPromptly) {
-  Pipeline pipeline;
-  pipeline.stage.Init("lo", pipeline.queue, SourceType::NIC);
-  pipeline.stage.StartCaptureThread();
-  const Bytes prefix{'v', 'e', 'l', 't', 'r', 'a', 'n', 'e', 'l', 'i', 'v', 'e'};
-  Bytes rtps = testing::RtpsHeader(prefix);
-  testing::DataSpec spec;
-  spec.payload = {0x00, 0x01, 0x00, 0x00, 1, 2, 3, 4};
-  testing::Append(rtps, testing::Data(spec));
-
-  const int sender = socket(AF_INET, SOCK_DGRAM, 0);
-  ASSERT_GE(sender, 0);
-  sockaddr_in target{};
-  target.sin_family = AF_INET;
-  target.sin_port = htons(39111);
-  target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const auto mine = [&pipeline] {
-    std::lock_guard lock(pipeline.fixture.targets->mutex);
-    size_t count = 0;
-    for (const auto& sample : pipeline.fixture.targets->userData) {
-      count += sample->messageHeader.GuidPrefixText() == "76656c7472616e656c697665";
-    }
-    return count;
-  };
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (mine() < 3 && std::chrono::steady_clock::now() < deadline) {
-    sendto(sender, rtps.data(), rtps.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  close(sender);
-  EXPECT_GE(mine(), 3u);
-  pipeline.stage.Terminate();  // returns although no more traffic arrives
-  EXPECT_TRUE(pipeline.stage.IsFinished());
-}
-
-}  // namespace
-}  // namespace Quorvel::passive
-
-namespace Quorvel::passive {
-namespace {
-
-TEST_P(DdsperfRecording, ParticipantAnnouncementsAgreeWithTsharkOnGuids) {
-  const std::string pcap = kDataDir + GetParam() + ".pcap";
-  std::set<std::string> reference;
-  for (const std::string& guid : Split(TsharkFields(pcap, "rtps.param.participant_guid",
-                                                    "-e rtps.param.participant_guid"),
-                                       ',')) {
-    std::stringstream trimmed(guid);
-    std::string word;
-    while (trimmed >> word) reference.insert(word);
-  }
-  if (reference.empty()) GTEST_SKIP() << "tshark gave no participant announcements";
-
-  Pipeline pipeline;
-  pipeline.Read(pcap);
-  std::set<std::string> parsed;
-  size_t announcements = 0;
-  for (const auto& data : pipeline.fixture.targets->participants) {
-    PassiveParticipantDiscoveryRecord record;
-    WriterKey key;
-    ParseParticipantParameters(DiscoveryParameterList(*data), record, key);
-    parsed.insert(record.guidText);
-    // The GUID prefix of the announcement is that of the announced participant.
-    EXPECT_EQ(record.guidText.substr(0, 24), data->messageHeader.GuidPrefixText());
-    if (record.protocolVersion.empty()) continue;  // a disposal carries the GUID alone
-    EXPECT_EQ(record.domainId, 57u);  // scripts/capture-ddsperf.sh runs ddsperf in domain 57
-    EXPECT_EQ(record.protocolMajor, 2);
-    ++announcements;
-  }
-  EXPECT_EQ(parsed, reference);
-  EXPECT_GT(announcements, 0u);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // each bad sub-message is dropped with its line and the rest of the message still counts.
 
 #include "support/LogCapture.h"
-#include "passive/RTPSSubMessageKind.h"
 #include "passive/WireReader.h"
 #include "passive/support/RtpsFixture.h"
 
@@ -264,15 +263,6 @@ TEST(RtpsMessageHeader, VersionsProbesAndVendorsAreTreatedAsTheirKind) {
   rti.vendorId = 0x010A;
   rti.DissectVendorID();
   EXPECT_EQ(rti.vendorName, "Real-Time Innovations, Inc. (RTI) - Connext DDS Micro");
-}
-
-TEST(RtpsMessageHeader, SubMessageNamesComeFromTheTable) {
-  EXPECT_EQ(RTPSSubMessageTypeToName(0x15), "SUBMESSAGE_RTPS_DATA");
-  EXPECT_EQ(RTPSSubMessageTypeToName(0x18), "SUBMESSAGE_RTPS_DATA_BATCH");
-  EXPECT_EQ(RTPSSubMessageTypeToName(0x80), "SUBMESSAGE_RTI_CRC");
-  EXPECT_EQ(RTPSSubMessageTypeToName(0x0E), "SUBMESSAGE_INFO_DST");
-  EXPECT_EQ(RTPSSubMessageTypeToName(0x04), "");
-  EXPECT_EQ(RTPSSubMessageTypeToName(0x81), "");
 }
 
 TEST(RtpsMalformed, EachBadSubMessageIsDroppedWithItsLineAndTheOthersStillCount) {
