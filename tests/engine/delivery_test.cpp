@@ -130,7 +130,9 @@ TEST(Delivery, ConcurrentWorkersReachListenerAndQueueExactlyOnceInOrder) {
   std::map<int, std::int32_t> lastOfWorker;
   for (std::int32_t id : drained) {
     const int worker = id / 10000;
-    if (lastOfWorker.count(worker)) EXPECT_LT(lastOfWorker[worker], id);
+    if (lastOfWorker.count(worker)) {
+      EXPECT_LT(lastOfWorker[worker], id);
+    }
     lastOfWorker[worker] = id;
   }
 }

@@ -2,7 +2,6 @@
 // failed registration leaves behind.
 
 #include "engine/support/LogDirectory.h"
-#include "engine/support/RunningTestEngine.h"
 #include "engine/support/TestEngine.h"
 #include "engine/support/Thrown.h"
 
@@ -13,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 #include <stdexcept>
 
 namespace Quorvel::Testing {
@@ -120,25 +118,6 @@ TEST_F(ListenerBinding, QueuedKindReplacesTheListenerAndUnbindClearsAll) {
   veltrane->UnbindListener();
   EXPECT_EQ(registry.Listener(), nullptr);
   EXPECT_FALSE(registry.CheckRegisteredEvent(O::DISCOVERY_DATA_AVAILABLE_NOTIFICATION));
-}
-
-TEST_F(ListenerBinding, QueueIsDrainedInArrivalOrderWithoutWaiting) {
-  auto veltrane = Start(true, false);
-  EngineDB& registry = Registry();
-  EXPECT_TRUE(veltrane->GetNextDissectedSample()->IsNull());
-
-  std::vector<std::shared_ptr<int>> owners;
-  for (int i = 0; i < 5; ++i) {
-    owners.push_back(std::make_shared<int>(i));
-    registry.EnqueueSample(Marker(owners.back()));
-  }
-  EXPECT_FALSE(veltrane->GetNextDissectedSample()->IsNull());  // takes marker 0
-  for (int i = 1; i < 5; ++i) {
-    EXPECT_EQ(registry.PopNextSample().get(),
-              reinterpret_cast<DissectedSample*>(owners[static_cast<std::size_t>(i)].get()));
-  }
-  EXPECT_EQ(registry.PopNextSample(), nullptr);
-  EXPECT_TRUE(veltrane->GetNextDissectedSample()->IsNull());
 }
 
 TEST(EngineDBEvents, OptionBitsBeyondTheSetAreOutOfRange) {

@@ -28,7 +28,6 @@ constexpr LogSeverityLevel kLevels[] = {LogSeverityLevel::TRACE,   LogSeverityLe
                                         LogSeverityLevel::INFO,    LogSeverityLevel::WARNING,
                                         LogSeverityLevel::ERROR,   LogSeverityLevel::FATAL};
 constexpr const char* kPrinted[] = {"trace", "debug", "info", "warning", "error", "fatal"};
-constexpr const char* kNames[] = {"TRACE", "DEBUG", "INFO", "WARNING", "ERROR", "FATAL"};
 
 std::vector<std::string> NamesMatching(const LogDirectory& log, const std::string& pattern) {
   const std::regex re(pattern);
@@ -203,15 +202,6 @@ TEST(FactoryConfigurationRules, MissingLogDirectoryLeavesTheFactoryUnconfigured)
   configuration.logger.loggingDir = log.Path().string();
   Veltrane::SetFactoryConfiguration(configuration);
   EXPECT_TRUE(EngineFactory::Instance().IsConfigured());
-}
-
-TEST(FactoryConfigurationRules, LoggerAnswersItsSettings) {
-  for (std::size_t verbosity = 0; verbosity < 6; ++verbosity) {
-    LogDirectory log(kLevels[verbosity]);
-    EXPECT_EQ(Logger::LoggerVerbosity(), kNames[verbosity]);
-  }
-  EXPECT_EQ(Logger::RTPSProtocolVersion(), "2.1");
-  EXPECT_TRUE(Logger::ConnextVersion().starts_with("Fast DDS 2."));
 }
 
 }  // namespace
