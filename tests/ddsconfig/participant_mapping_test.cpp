@@ -273,12 +273,6 @@ TEST(QosDefinition, BuiltinBaseAndSameLibraryBasePass) {
   for (const char* key : {"L::A", "L::B", "L::C"}) EXPECT_EQ(config->KnownQosProfiles().count(key), 1u) << key;
 }
 
-TEST(TopicNameToTypeNameMap, StandaloneFileMapsItsFirstParticipantsDomain) {
-  const auto topics = ddsconfig::ReadTopicNameToTypeNameMap(ProfilesData("participants/monitor.xml"), nullptr);
-  EXPECT_EQ(topics.size(), 4u);
-  EXPECT_EQ(topics.at("SensorReadings"), "Sensors::Sensor");
-}
-
 TEST(TopicNameToTypeNameMap, WithALoadedEngineUsesWhatItLoaded) {
   auto config = LoadConfig(StationFiles());
   const auto topics = ddsconfig::ReadTopicNameToTypeNameMap(ProfilesData("participants/monitor.xml"), config.get());
