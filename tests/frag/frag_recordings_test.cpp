@@ -2,6 +2,7 @@
 // public facade: every sample the publishing peer logged is delivered exactly once, with the
 // values it logged, and nothing is dropped as incomplete or malformed.
 
+#include "passive_e2e/support/PeerLogs.h"
 #include "passive_e2e/support/RecordingRun.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 namespace Quorvel::e2e {
@@ -29,15 +29,6 @@ std::string Fnv1a64(const Json& bytes) {
   char text[17];
   std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
   return text;
-}
-
-std::vector<Json> ReadLog(const std::string& path) {
-  std::ifstream file(path);
-  std::vector<Json> lines;
-  for (std::string line; std::getline(file, line);) {
-    if (!line.empty()) lines.push_back(Json::parse(line));
-  }
-  return lines;
 }
 
 // What the peer logged of a sample, from what the engine delivered.
@@ -62,7 +53,7 @@ class FragRecordingTest : public ::testing::TestWithParam<FragRecording> {};
 
 TEST_P(FragRecordingTest, EveryLoggedSampleIsDeliveredOnceWithItsValues) {
   const FragRecording& param = GetParam();
-  const std::vector<Json> logged = ReadLog(FragData(param.log));
+  const std::vector<LoggedSample> logged = ReadPeerLogs({FragData(param.log)});
   ASSERT_FALSE(logged.empty());
   const RecordingResult result =
       DissectRecording(FragData(param.recording), {FragData(param.typeFile)});
@@ -76,10 +67,9 @@ TEST_P(FragRecordingTest, EveryLoggedSampleIsDeliveredOnceWithItsValues) {
     SCOPED_TRACE("#" + std::to_string(sequence));
     ASSERT_GE(sequence, 1u);
     ASSERT_LE(sequence, logged.size());
-    const Json& expected = logged[sequence - 1];
-    EXPECT_EQ(metadata.at("CommonMetaData").at("topic_name"), expected.at("topic"));
-    EXPECT_EQ(AsLogged(sample.at("SampleData"), param.keyedSeq).dump(),
-              expected.at("value").dump());
+    const LoggedSample& expected = logged[sequence - 1];
+    EXPECT_EQ(metadata.at("CommonMetaData").at("topic_name"), expected.topic);
+    EXPECT_EQ(AsLogged(sample.at("SampleData"), param.keyedSeq).dump(), expected.value.dump());
     ++deliveries[sequence];
   }
   for (uint64_t sequence = 1; sequence <= logged.size(); ++sequence) {
@@ -91,8 +81,8 @@ TEST_P(FragRecordingTest, EveryLoggedSampleIsDeliveredOnceWithItsValues) {
   EXPECT_EQ(statistics.droppedMalformedInput, 0u);
   EXPECT_GT(statistics.subMessagesByKind.at("RTPS_DATA_FRAG"), 0u);
   uint64_t largest = 0;
-  for (const Json& line : logged) {
-    const Json& value = line.at("value");
+  for (const LoggedSample& line : logged) {
+    const Json& value = line.value;
     largest = std::max<uint64_t>(largest, param.keyedSeq ? value.at("baggage_length").get<uint64_t>()
                                                          : value.at("text").get<std::string>().size());
   }
@@ -121,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 // comes with tshark): that sample can never complete, so once the recording has been read it is
 // given up and counted, and every other sample still arrives.
 TEST(FragRecordingGap, SampleMissingAFragmentIsCountedWhenTheRecordingEnds) {
-  const std::vector<Json> logged = ReadLog(FragData("fastdds_100k.jsonl"));
+  const std::vector<LoggedSample> logged = ReadPeerLogs({FragData("fastdds_100k.jsonl")});
   ASSERT_GT(logged.size(), 2u);
   const std::string gapped =
       (std::filesystem::temp_directory_path() / "veltrane_frag_gap_fastdds_100k.pcap").string();
