@@ -254,7 +254,9 @@ TEST_P(MalformedRecordingTest, BadItemDroppedAndCountedNothingElseLost) {
   EXPECT_EQ(statistics.droppedConversionError, c.drops.conversion);
   EXPECT_EQ(statistics.droppedDissectionError, 0u);
   EXPECT_EQ(statistics.droppedCaptureOverflow, 0u);
-  if (!c.logLine.empty()) EXPECT_GE(log->Count(c.logLine), 1u) << c.logLine;
+  if (!c.logLine.empty()) {
+    EXPECT_GE(log->Count(c.logLine), 1u) << c.logLine;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(PassiveE2E, MalformedRecordingTest, ::testing::ValuesIn(Cases()),
