@@ -5,7 +5,9 @@
 #include <nlohmann/detail/conversions/to_chars.hpp>
 
 #include <array>
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string_view>
 #include <type_traits>
 #include <cmath>
@@ -132,32 +134,92 @@ void AppendInteger(std::string& out, T value) {
   for (const char* digit = digits; digit != end; ++digit) out.push_back(*digit);
 }
 
-// Writes every element at the end of `out` (the first after a comma when `comma`): the
-// string is grown once by the widest text an element can take and cut back at the end.
-template <typename T>
-void AppendNumbers(std::string& out, std::span<const T> values, bool comma) {
-  if (values.empty()) return;
-  // Digits and sign of the widest integer, or the JSON library's longest double, plus a comma.
-  constexpr std::size_t kWidest = std::is_floating_point_v<T> ? 26 : 22;
-  const std::size_t start = out.size();
-  out.resize(start + values.size() * kWidest);
-  char* cursor = out.data() + start;
-  char* const limit = out.data() + out.size();
-  for (const T value : values) {
-    if (comma) *cursor++ = ',';
-    comma = true;
-    if constexpr (std::is_floating_point_v<T>) {
-      const double number = static_cast<double>(value);
-      if (!std::isfinite(number)) {
-        for (const char c : std::string_view("null")) *cursor++ = c;
-        continue;
+// ",<decimal>" for every value of a one-byte integer, padded to 8 bytes so that a copy of a
+// whole entry is one store: octet collections dominate large samples.
+struct ByteNumberTexts {
+  explicit constexpr ByteNumberTexts(bool isSigned) {
+    for (unsigned index = 0; index < 256; ++index) {
+      int value = isSigned && index >= 128 ? static_cast<int>(index) - 256 : static_cast<int>(index);
+      char* entry = text[index];
+      unsigned size = 0;
+      entry[size++] = ',';
+      if (value < 0) {
+        entry[size++] = '-';
+        value = -value;
       }
-      cursor = nlohmann::detail::to_chars(cursor, limit, number);
-    } else {
-      cursor = std::to_chars(cursor, limit, value).ptr;
+      if (value >= 100) entry[size++] = static_cast<char>('0' + value / 100);
+      if (value >= 10) entry[size++] = static_cast<char>('0' + value / 10 % 10);
+      entry[size++] = static_cast<char>('0' + value % 10);
+      sizes[index] = static_cast<unsigned char>(size);
     }
   }
-  out.resize(static_cast<std::size_t>(cursor - out.data()));
+  char text[256][8] = {};
+  unsigned char sizes[256] = {};
+};
+constexpr ByteNumberTexts kUnsignedBytes(false);
+constexpr ByteNumberTexts kSignedBytes(true);
+
+template <typename T>
+void AppendByteNumbers(std::string& out, std::span<const T> values, bool comma) {
+  const ByteNumberTexts& table = std::is_signed_v<T> ? kSignedBytes : kUnsignedBytes;
+  std::size_t i = 0;
+  if (!comma && !values.empty()) {
+    const auto first = static_cast<unsigned char>(values[0]);
+    out.append(table.text[first] + 1, table.sizes[first] - 1u);
+    i = 1;
+  }
+  char buffer[4096];
+  // The last entry's full 8-byte copy must fit too.
+  constexpr std::size_t kPerChunk = (sizeof buffer - 8) / 5;
+  while (i < values.size()) {
+    char* cursor = buffer;
+    const std::size_t chunkEnd = std::min(values.size(), i + kPerChunk);
+    for (; i < chunkEnd; ++i) {
+      const auto index = static_cast<unsigned char>(values[i]);
+      std::memcpy(cursor, table.text[index], 8);
+      cursor += table.sizes[index];
+    }
+    out.append(buffer, static_cast<std::size_t>(cursor - buffer));
+  }
+}
+
+template <typename T>
+char* WriteNumber(char* cursor, char* limit, T value) {
+  if constexpr (std::is_floating_point_v<T>) {
+    const double number = static_cast<double>(value);
+    if (!std::isfinite(number)) {
+      for (const char c : std::string_view("null")) *cursor++ = c;
+      return cursor;
+    }
+    return nlohmann::detail::to_chars(cursor, limit, number);
+  } else {
+    return std::to_chars(cursor, limit, value).ptr;
+  }
+}
+
+// Writes every element at the end of `out` (the first after a comma when `comma`), through a
+// buffer on the stack: the string only ever receives the bytes written.
+template <typename T>
+void AppendNumbers(std::string& out, std::span<const T> values, bool comma) {
+  if constexpr (sizeof(T) == 1) {
+    AppendByteNumbers(out, values, comma);
+  } else {
+    // A comma and the longest text of one element: sign and digits, or the longest double.
+    constexpr std::size_t kWidest = std::is_floating_point_v<T> ? 26 : 22;
+    char buffer[4096];
+    char* const limit = buffer + sizeof buffer;
+    char* cursor = buffer;
+    for (const T value : values) {
+      if (limit - cursor < static_cast<std::ptrdiff_t>(kWidest)) {
+        out.append(buffer, static_cast<std::size_t>(cursor - buffer));
+        cursor = buffer;
+      }
+      if (comma) *cursor++ = ',';
+      comma = true;
+      cursor = WriteNumber(cursor, limit, value);
+    }
+    out.append(buffer, static_cast<std::size_t>(cursor - buffer));
+  }
 }
 
 }  // namespace

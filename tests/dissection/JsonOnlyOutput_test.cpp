@@ -83,6 +83,11 @@ TEST(JsonOnlyOutput, NumberSequencesWriteWhatTheElementWalkWrites) {
     element.value<std::int32_t>("tail", static_cast<std::int32_t>(k));
   }
   data.value<std::uint8_t>("after", 7);
+  // Every one-byte value, both signs, after the spot values above.
+  for (int value = 0; value < 256; ++value) {
+    data.loan_value("octets").value<std::uint8_t>(7 + value, static_cast<std::uint8_t>(value));
+    data.loan_value("i8").value<std::int8_t>(5 + value, static_cast<std::int8_t>(value - 128));
+  }
 
   for (const FieldsOrdering ordering :
        {FieldsOrdering::TYPE_BASED_ORDERING, FieldsOrdering::STANDARDIZED_UNORDERED}) {
@@ -93,7 +98,12 @@ TEST(JsonOnlyOutput, NumberSequencesWriteWhatTheElementWalkWrites) {
     // The walk's text itself is right: spot checks against values written above.
     const nlohmann::json document = nlohmann::json::parse(walked);
     const nlohmann::json& sample = document["SampleData"];
-    EXPECT_EQ(sample["octets"], nlohmann::json::parse("[0,9,10,99,100,255]"));
+    ASSERT_EQ(sample["octets"].size(), 6u + 256u);
+    ASSERT_EQ(sample["i8"].size(), 4u + 256u);
+    for (int value = 0; value < 256; ++value) {
+      EXPECT_EQ(sample["octets"][6 + value].get<int>(), value);
+      EXPECT_EQ(sample["i8"][4 + value].get<int>(), value - 128);
+    }
     EXPECT_EQ(sample["i64"][0].get<std::int64_t>(), L64::min());
     EXPECT_EQ(sample["u64"][0].get<std::uint64_t>(), 0u);
     EXPECT_TRUE(sample["f32"][4].is_null());
