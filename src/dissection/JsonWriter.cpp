@@ -4,13 +4,14 @@
 // shortest ones that std::to_chars finds, and the texts must not change.
 #include <nlohmann/detail/conversions/to_chars.hpp>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <type_traits>
-#include <cmath>
 
 namespace Quorvel {
 
@@ -26,6 +27,24 @@ constexpr std::array<bool, 256> kNeedsAttention = [] {
   for (int c = 0; c < 256; ++c) table[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x80;
   return table;
 }();
+
+// True when none of the eight bytes at `p` needs attention (the kNeedsAttention test made on a
+// whole word): long plain texts are then skipped eight bytes per step.
+bool PlainWord(const unsigned char* p) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  if ((word & kHighs) != 0) return false;
+  // With every high bit clear, a byte below the bound (or equal to the byte compared) is what
+  // borrows into its own high bit.
+  const auto below = [&](std::uint64_t bound) { return (word - bound * kOnes) & ~word & kHighs; };
+  const auto equal = [&](std::uint64_t c) {
+    const std::uint64_t x = word ^ (c * kOnes);
+    return (x - kOnes) & ~x & kHighs;
+  };
+  return (below(0x20) | equal('"') | equal('\\')) == 0;
+}
 
 std::string HexByte(unsigned char byte) {
   return {'0', 'x', kHexUpper[byte >> 4], kHexUpper[byte & 0x0F]};
@@ -83,6 +102,10 @@ void EscapeInto(std::string& out, std::string_view value, std::string& firstErro
     if (firstError.empty()) firstError = std::move(message);
   };
   while (i < size) {
+    if (size - i >= 8 && PlainWord(bytes + i)) {
+      i += 8;
+      continue;
+    }
     const unsigned char c = bytes[i];
     if (!kNeedsAttention[c]) {
       ++i;
