@@ -13,40 +13,16 @@
 
 #include "injection/support/InjectionFixture.h"
 #include "middleware/cdr/CdrCodec.h"
-#include "middleware/xml/TypeLibrary.h"
-#include "middleware/xml/XmlTypeReader.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 
 namespace Quorvel {
 namespace {
 
 using nlohmann::ordered_json;
-
-std::filesystem::path Golden(const std::string& file) {
-  return std::filesystem::path(VELTRANE_TEST_DATA_DIR) / "golden/rich" / file;
-}
-
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + file.string());
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-const xml::TypeLibrary& RichTypes() {
-  static const xml::TypeLibrary library = [] {
-    xml::XmlTypeReader reader;
-    reader.ReadFile(std::filesystem::path(VELTRANE_TEST_DATA_DIR) / "types/rich/RichEvolved.xml");
-    return reader.BuildLibrary();
-  }();
-  return library;
-}
 
 struct Variant {
   const char* name;
@@ -88,20 +64,20 @@ TEST(GoldenRoundTrip, DissectedSamplesInjectBackToTheSameBytes) {
   std::size_t checkedJson = 0;
   std::size_t unselected = 0;
   for (const char* valuesFile : {"FinalAll", "Extras", "AppendableRecord", "MutableRecord"}) {
-    const ordered_json values = ordered_json::parse(ReadText(Golden(std::string(valuesFile) + ".json")));
-    const xtypes::DynamicTypePtr type = RichTypes().Find(values["type"].get<std::string>());
+    const ordered_json values = ordered_json::parse(
+        test::ReadText(test::TestData(std::string("golden/rich/") + valuesFile + ".json")));
+    const xtypes::DynamicTypePtr type = test::RichTypes().Find(values["type"].get<std::string>());
     ASSERT_TRUE(type) << values["type"];
     for (const ordered_json& golden : values["samples"]) {
       const std::string name = golden["name"].get<std::string>();
-      const std::string payloadText = ReadText(Golden(name + ".xcdr2.bin"));
-      const std::vector<std::uint8_t> payload(payloadText.begin(), payloadText.end());
       xtypes::DynamicData original(type);
-      cdr::from_cdr_buffer(original, payload);
+      cdr::from_cdr_buffer(original,
+                           test::ReadBytes(test::TestData("golden/rich/" + name + ".xcdr2.bin")));
       const std::vector<std::uint8_t> expected = cdr::to_cdr_buffer(original);
       for (const Variant& variant : variants) {
         SCOPED_TRACE(name + " / " + variant.name);
         const TypeProcessor processor(type->name(), type, variant.formats.Flattening());
-        const test::Texts texts = test::Dissect(processor, original, variant.formats);
+        const test::Texts texts = test::DissectTexts(processor, original, variant.formats);
         // With every input leaf reported when unused: nothing of the dissection is left over.
         if (!texts.json.empty()) {
           ExpectSame([&] { return test::InjectJson(processor, texts.json, true); },
@@ -113,7 +89,7 @@ TEST(GoldenRoundTrip, DissectedSamplesInjectBackToTheSameBytes) {
         }
         ExpectSame([&] { return test::InjectMap(processor, texts.map, true); },
                    [&](const xtypes::DynamicData& injected) {
-                     EXPECT_EQ(test::Dissect(processor, injected, variant.formats).map, texts.map);
+                     EXPECT_EQ(test::DissectTexts(processor, injected, variant.formats).map, texts.map);
                    },
                    texts.map, unselected);
         ++checked;

@@ -9,6 +9,7 @@
 // - every message of the public InjectMessage (domain 199).
 
 #include "injection/support/InjectionFixture.h"
+#include "active/support/CollectingListener.h"
 #include "injection/support/InjectionPeers.h"
 #include "middleware/cdr/CdrCodec.h"
 #include "middleware/xml/TypeLibrary.h"
@@ -22,8 +23,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -104,7 +103,7 @@ TEST(InjectionInterop, CycloneReceivesSamplesInjectedAsJsonAndAsMaps) {
 }
 
 // A monitoring engine delivering to `listener` and an injecting engine, both running.
-void StartPair(std::int64_t domain, test::CollectingListener& listener, Veltrane& monitor, Veltrane& injector) {
+void StartPair(std::int64_t domain, testing::CollectingListener& listener, Veltrane& monitor, Veltrane& injector) {
   monitor.Init(test::MonitorConfiguration(domain));
   monitor.BindListener(&listener, kUserData);
   monitor.Run();
@@ -115,19 +114,19 @@ void StartPair(std::int64_t domain, test::CollectingListener& listener, Veltrane
 TEST(InjectionInterop, EngineToEngineNothingIsLost) {
   constexpr std::uint32_t kSamples = 5000;
   constexpr std::uint32_t kKeys = 4;
-  test::CollectingListener listener;
+  testing::CollectingListener listener;
   Veltrane monitor;
   Veltrane injector;
   StartPair(197, listener, monitor, injector);
   for (std::uint32_t i = 0; i < kSamples; ++i) injector.InjectMessage("KSWriter", KeyedSeqJson(i, i % kKeys, 16), false, false);
-  const bool complete = listener.WaitFor(kSamples, 60s);
+  const bool complete = listener.WaitForUserSamples(kSamples, 60s);
   std::this_thread::sleep_for(500ms);  // anything extra would show as a duplicate
   injector.Shutdown();
   monitor.Shutdown();
-  ASSERT_TRUE(complete) << listener.Maps().size() << " of " << kSamples << " samples arrived";
+  ASSERT_TRUE(complete) << listener.UserMaps().size() << " of " << kSamples << " samples arrived";
 
   std::set<std::uint32_t> seqs;
-  for (const FlatMap& fields : listener.Maps()) {
+  for (const FlatMap& fields : listener.UserMaps()) {
     const std::uint32_t seq = std::stoul(fields.at("SampleData.seq"));
     EXPECT_TRUE(seqs.insert(seq).second) << "sample " << seq << " delivered twice";
     EXPECT_EQ(fields.at("SampleData.keyval"), std::to_string(seq % kKeys));
@@ -135,11 +134,6 @@ TEST(InjectionInterop, EngineToEngineNothingIsLost) {
   }
   EXPECT_EQ(seqs.size(), kSamples);
   EXPECT_EQ(*seqs.rbegin(), kSamples - 1);
-}
-
-std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 ordered_json SampleData(const std::string& json) { return ordered_json::parse(json).at("SampleData"); }
@@ -153,10 +147,10 @@ FlatMap SampleDataEntries(const FlatMap& fields) {
 
 TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
   xml::XmlTypeReader reader;
-  reader.ReadFile(std::filesystem::path(VELTRANE_TEST_DATA_DIR) / "types/rich/RichTypes.xml");
+  reader.ReadFile(test::TestData("types/rich/RichTypes.xml"));
   const xml::TypeLibrary types = reader.BuildLibrary();
 
-  test::CollectingListener listener;
+  testing::CollectingListener listener;
   Veltrane monitor;
   Veltrane injector;
   StartPair(198, listener, monitor, injector);
@@ -166,8 +160,8 @@ TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
   const auto injectAndReceive = [&](const std::string& writer, const auto& input) {
     injector.InjectMessage(writer, input, false, false);
     ++delivered;
-    EXPECT_TRUE(listener.WaitFor(delivered, 10s)) << "nothing arrived for sample " << delivered;
-    return std::make_pair(listener.Jsons().back(), listener.Maps().back());
+    EXPECT_TRUE(listener.WaitForUserSamples(delivered, 10s)) << "nothing arrived for sample " << delivered;
+    return std::make_pair(listener.UserJson().back(), listener.UserMaps().back());
   };
   for (const auto& [typeName, writer, valuesFile] :
        {std::tuple{"Rich::FinalAll", "FinalAllWriter", "FinalAll"},
@@ -176,14 +170,13 @@ TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
     ASSERT_TRUE(type);
     const TypeProcessor processor(typeName, type, test::Formats{}.Flattening());
     const ordered_json values = ordered_json::parse(
-        ReadText(std::filesystem::path(VELTRANE_TEST_DATA_DIR) / "golden/rich" / (std::string(valuesFile) + ".json")));
+        test::ReadText(test::TestData(std::string("golden/rich/") + valuesFile + ".json")));
     for (const ordered_json& golden : values["samples"]) {
       const std::string name = golden["name"].get<std::string>();
       SCOPED_TRACE(name);
-      const std::string payload = ReadText(std::filesystem::path(VELTRANE_TEST_DATA_DIR) / "golden/rich" / (name + ".xcdr2.bin"));
       xtypes::DynamicData original(type);
-      cdr::from_cdr_buffer(original, std::vector<std::uint8_t>(payload.begin(), payload.end()));
-      const test::Texts originalTexts = test::Dissect(processor, original, test::Formats{});
+      cdr::from_cdr_buffer(original, test::ReadBytes(test::TestData("golden/rich/" + name + ".xcdr2.bin")));
+      const test::Texts originalTexts = test::DissectTexts(processor, original, test::Formats{});
 
       // Cyclone's all-zero samples hold unions whose discriminator selects no case, which the
       // injector refuses by design (see GoldenRoundTrip).
@@ -195,9 +188,9 @@ TEST(InjectionInterop, DeliveredJsonAndMapInjectBackToIdenticalSamples) {
         continue;
       }
       ++delivered;
-      ASSERT_TRUE(listener.WaitFor(delivered, 10s));
-      const std::string firstJson = listener.Jsons().back();
-      const FlatMap firstMap = listener.Maps().back();
+      ASSERT_TRUE(listener.WaitForUserSamples(delivered, 10s));
+      const std::string firstJson = listener.UserJson().back();
+      const FlatMap firstMap = listener.UserMaps().back();
       EXPECT_EQ(SampleData(firstJson), SampleData(originalTexts.json));
       EXPECT_EQ(SampleDataEntries(firstMap), originalTexts.map);
       // What the monitor delivered, metadata and all, goes back in as it is.

@@ -55,6 +55,11 @@ bool CollectingListener::WaitForUserData(const std::function<bool(const std::vec
   return arrived.wait_for(guard, limit, [&] { return done(userMaps); });
 }
 
+bool CollectingListener::WaitForUserSamples(std::size_t count, std::chrono::milliseconds limit) {
+  return WaitForUserData([count](const std::vector<Fields>& maps) { return maps.size() >= count; },
+                         limit);
+}
+
 const std::string& Field(const Fields& fields, const std::string& key) {
   static const std::string missing = "<missing>";
   const auto found = fields.find(key);

@@ -37,6 +37,8 @@ class CollectingListener : public EngineListener {
   // Waits until `done` holds for the user-data maps, or the time is up; returns `done`'s answer.
   bool WaitForUserData(const std::function<bool(const std::vector<Fields>&)>& done,
                        std::chrono::milliseconds limit);
+  // Waits until `count` user samples arrived in both forms (JSON comes before the map).
+  bool WaitForUserSamples(std::size_t count, std::chrono::milliseconds limit);
 
  private:
   mutable std::mutex mutex;

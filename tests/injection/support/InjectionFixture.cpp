@@ -1,7 +1,5 @@
 #include "injection/support/InjectionFixture.h"
 
-#include "dissection/DDSSample.h"
-#include "dissection/DynamicDataDissector.h"
 #include "injection/DynamicDataInjector.h"
 #include "injection/InjectionInput.h"
 
@@ -34,16 +32,12 @@ xtypes::DynamicData InjectMap(const TypeProcessor& processor, const FlatMap& fie
   return sample;
 }
 
-Texts Dissect(const TypeProcessor& processor, const xtypes::DynamicDataRef& data,
-              const Formats& formats) {
-  const OutputSettings settings{
-      DissectionBitMap(DissectionBitMap::kJson | DissectionBitMap::kFlatMap), formats.boolean,
-      formats.enumeration, FieldsOrdering::TYPE_BASED_ORDERING};
-  DDSSample sample(processor, settings);
-  DynamicDataDissector(data, sample);
-  Texts texts{std::string(), sample.Output().MapPrint()};
+Texts DissectTexts(const TypeProcessor& processor, const xtypes::DynamicDataRef& data,
+                   const Formats& formats) {
+  const auto sample = Dissect(processor, data, formats);
+  Texts texts{std::string(), sample->Output().MapPrint()};
   try {
-    texts.json = sample.Output().ToJson();
+    texts.json = sample->Output().ToJson();
   } catch (const nlohmann::ordered_json::type_error&) {
     // Strings that are not UTF-8 (raw octets, chars above 0x7F) have no JSON text.
   }

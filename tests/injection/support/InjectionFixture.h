@@ -1,30 +1,19 @@
 #pragma once
 
-// Shared by the injection tests: a processor for a type, injection of JSON text or a flat map
-// into a fresh sample, and dissection of a sample back into its JSON text and flat map under
-// chosen output formats.
+// Shared by the injection tests: injection of JSON text or a flat map into a fresh sample, and
+// dissection of a sample back into its JSON text and flat map under chosen output formats (the
+// dissection tests' formats, test data and rich golden types come with it).
 
-#include "dissection/OutputSettings.h"
-#include "dissection/TypeProcessor.h"
+#include "dissection/support/DissectionFixture.h"
 #include "middleware/xtypes/DynamicData.h"
 #include "middleware/xtypes/DynamicType.h"
 
-#include <cstdint>
 #include <map>
 #include <string>
 
 namespace Quorvel::test {
 
 using FlatMap = std::map<std::string, std::string>;
-
-struct Formats {
-  BooleanFormat boolean = BooleanFormat::NUMERIC;
-  EnumOutputFormat enumeration = EnumOutputFormat::VALUE;
-  CharArrayFormat charArray = CharArrayFormat::BYTE;
-  ByteArrayFormat byteArray = ByteArrayFormat::ELEMENT;
-
-  FlatteningOptions Flattening() const { return FlatteningOptions{charArray, byteArray, nullptr}; }
-};
 
 struct Texts {
   std::string json;  // empty when the sample has strings that are not UTF-8
@@ -42,7 +31,7 @@ xtypes::DynamicData InjectMap(const TypeProcessor& processor, const FlatMap& fie
                               bool reportUnusedFields = false);
 
 // The sample's "SampleData" as the dissection gives it: JSON text and flat map.
-Texts Dissect(const TypeProcessor& processor, const xtypes::DynamicDataRef& data,
+Texts DissectTexts(const TypeProcessor& processor, const xtypes::DynamicDataRef& data,
               const Formats& formats);
 
 }  // namespace Quorvel::test

@@ -29,32 +29,4 @@ EngineConfiguration MonitorConfiguration(std::int64_t domainId) {
   return Configuration(EngineOperationMode::ACTIVE_STATIC_MONITORING, "Monitor", domainId);
 }
 
-void CollectingListener::OnUserDataJson(const std::string& json) {
-  std::lock_guard<std::mutex> guard(mutex);
-  jsons.push_back(json);
-  arrived.notify_all();
-}
-
-void CollectingListener::OnUserDataMap(const std::map<std::string, std::string>& fields) {
-  std::lock_guard<std::mutex> guard(mutex);
-  maps.push_back(fields);
-  arrived.notify_all();
-}
-
-bool CollectingListener::WaitFor(std::size_t count, std::chrono::milliseconds timeout) {
-  std::unique_lock<std::mutex> lock(mutex);
-  return arrived.wait_for(lock, timeout,
-                          [&] { return jsons.size() >= count && maps.size() >= count; });
-}
-
-std::vector<std::string> CollectingListener::Jsons() {
-  std::lock_guard<std::mutex> guard(mutex);
-  return jsons;
-}
-
-std::vector<std::map<std::string, std::string>> CollectingListener::Maps() {
-  std::lock_guard<std::mutex> guard(mutex);
-  return maps;
-}
-
 }  // namespace Quorvel::test
