@@ -94,20 +94,21 @@ Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds) {
   const auto seconds = static_cast<std::time_t>(microseconds / 1000000);
   const auto fraction = static_cast<unsigned>(microseconds % 1000000);
   std::tm local{};
-  std::tm utc{};
-  if (!localtime_r(&seconds, &local) || !gmtime_r(&seconds, &utc)) {
+  if (!localtime_r(&seconds, &local)) {
     LogWarning("Cannot convert value - " + std::to_string(microseconds) +
                " in EpochMicrosecondsToIso8601. Using default value " + kEpochText);
     return fallback();
   }
-  int offset = (local.tm_hour - utc.tm_hour) * 60 + (local.tm_min - utc.tm_min);
-  // Compared by year first, so that New Year's Eve in one zone and New Year in the other count
-  // as one day apart.
-  if (local.tm_year > utc.tm_year || (local.tm_year == utc.tm_year && local.tm_yday > utc.tm_yday))
-    offset += 1440;
-  else if (local.tm_year < utc.tm_year ||
-           (local.tm_year == utc.tm_year && local.tm_yday < utc.tm_yday))
-    offset -= 1440;
+  // The zone's offset in whole minutes of the wall clock: the local minute minus the UTC
+  // minute, which is what the two clocks show (an offset with seconds, as some zones had in
+  // their early history, is not cut toward zero). The local time's own offset saves a second
+  // conversion to UTC.
+  const auto floorMinutes = [](std::int64_t value) {
+    return value >= 0 ? value / 60 : -((-value + 59) / 60);
+  };
+  const auto epochSeconds = static_cast<std::int64_t>(seconds);
+  const int offset =
+      static_cast<int>(floorMinutes(epochSeconds + local.tm_gmtoff) - floorMinutes(epochSeconds));
 
   // "%Y-%m-%dT%H:%M:%S.<six digits><sign>HH:MM", formatted by hand: this runs twice for every
   // sample. Years are 1970 or later, so "%Y" never pads.

@@ -46,6 +46,12 @@ class Outputter {
   // T: int, unsigned char, char, unsigned int, unsigned short, unsigned long, long, long long.
   template <typename T>
   void AddValue(const OutputName& column, T value, std::optional<std::string_view> text);
+  // False when AddValue would not read its text beyond its presence: JSON with numbers as
+  // values is the only output besides the row buffer.
+  bool UsesValueTexts() const {
+    return settings.Has(DissectionBitMap::kValueLine) || settings.Has(DissectionBitMap::kFlatMap) ||
+           (settings.Has(DissectionBitMap::kJson) && settings.enumOutputFormat != EnumOutputFormat::VALUE);
+  }
   // `raw` is already cut or zero-filled to the member's fixed size.
   void AddValueString(const OutputName& column, std::string_view raw,
                       std::optional<std::string_view> text);

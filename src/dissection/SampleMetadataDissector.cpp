@@ -143,6 +143,12 @@ class GroupWriter {
 
   template <typename T>
   void Number(const OutputName& column, T value) {
+    // Only the map, the value line and the texts of the enumeration formats show the text:
+    // JSON alone writes the number itself.
+    if (!output.UsesValueTexts()) {
+      output.AddValue<T>(column, value, std::string_view());
+      return;
+    }
     output.AddValue<T>(column, value, ShortText::Number(value).View());
   }
 
