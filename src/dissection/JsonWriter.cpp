@@ -149,12 +149,14 @@ void EscapeInto(std::string& out, std::string_view value, std::string& firstErro
   flush(size);
 }
 
+// The separator and the digits in one append.
 template <typename T>
-void AppendInteger(std::string& out, T value) {
+void AppendInteger(std::string& out, T value, bool comma) {
   char digits[24];
-  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  // Character by character: a library copy call costs more than the few digits themselves.
-  for (const char* digit = digits; digit != end; ++digit) out.push_back(*digit);
+  char* end = digits;
+  if (comma) *end++ = ',';
+  end = std::to_chars(end, digits + sizeof digits, value).ptr;
+  out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // ",<decimal>" for every value of a one-byte integer, padded to 8 bytes so that a copy of a
@@ -247,16 +249,6 @@ void AppendNumbers(std::string& out, std::span<const T> values, bool comma) {
 
 }  // namespace
 
-bool JsonWriter::NeedsSeparator() const {
-  if (text.empty()) return false;
-  const char last = text.back();
-  return last != '{' && last != '[' && last != ':';
-}
-
-void JsonWriter::Separate() {
-  if (NeedsSeparator()) text += ',';
-}
-
 void JsonWriter::BeginObject() {
   Separate();
   text += '{';
@@ -289,15 +281,9 @@ void JsonWriter::Bool(bool value) {
   text += value ? "true" : "false";
 }
 
-void JsonWriter::Signed(std::int64_t value) {
-  Separate();
-  AppendInteger(text, value);
-}
+void JsonWriter::Signed(std::int64_t value) { AppendInteger(text, value, NeedsSeparator()); }
 
-void JsonWriter::Unsigned(std::uint64_t value) {
-  Separate();
-  AppendInteger(text, value);
-}
+void JsonWriter::Unsigned(std::uint64_t value) { AppendInteger(text, value, NeedsSeparator()); }
 
 #define VELTRANE_JSON_NUMBERS(T)                                                   \
   void JsonWriter::Numbers(std::span<const T> values) {                            \
@@ -330,6 +316,13 @@ void JsonWriter::String(std::string_view value) {
   Separate();
   text += '"';
   AppendEscaped(value);
+  text += '"';
+}
+
+void JsonWriter::PlainString(std::string_view value) {
+  Separate();
+  text += '"';
+  text += value;
   text += '"';
 }
 

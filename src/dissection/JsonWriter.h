@@ -32,6 +32,9 @@ class JsonWriter {
   void Unsigned(std::uint64_t value);
   void Double(double value);
   void String(std::string_view value);
+  // A text that needs no escaping (printable ASCII without quote or backslash), such as the
+  // numbers, GUIDs and times this library formats itself; written without the escaping scan.
+  void PlainString(std::string_view value);
   // The elements of a number collection, inside an array already begun: the text Signed,
   // Unsigned or Double writes for each, with the room made once for the whole run.
   void Numbers(std::span<const std::uint8_t> values);
@@ -66,8 +69,14 @@ class JsonWriter {
 
  private:
   // A value or key written now follows another one.
-  bool NeedsSeparator() const;
-  void Separate();
+  bool NeedsSeparator() const {
+    if (text.empty()) return false;
+    const char last = text.back();
+    return last != '{' && last != '[' && last != ':';
+  }
+  void Separate() {
+    if (NeedsSeparator()) text += ',';
+  }
   void AppendEscaped(std::string_view value);
 
   std::string text;

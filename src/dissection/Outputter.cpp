@@ -98,7 +98,7 @@ VELTRANE_ADD_VALUE(long long)
 #undef VELTRANE_ADD_VALUE
 
 void Outputter::AddValueString(const OutputName& column, std::string_view raw,
-                               std::optional<std::string_view> text) {
+                               std::optional<std::string_view> text, bool plainText) {
   if (settings.Has(DissectionBitMap::kRowBuffer)) WriteToRowBuffer(raw.data(), raw.size());
   if (settings.Has(DissectionBitMap::kValueLine))
     AddValueToLinePrint(text ? std::string(*text) : std::string("NULL"));
@@ -107,7 +107,7 @@ void Outputter::AddValueString(const OutputName& column, std::string_view raw,
     AddValueToMapPrint(column.mapKey, std::string(*text));
   if (!settings.Has(DissectionBitMap::kJson)) return;
   json.QuotedKeyText(column.jsonKey);
-  json.String(*text);
+  plainText ? json.PlainString(*text) : json.String(*text);
 }
 
 bool Outputter::AddValueToMapPrint(std::string key, std::string text) {

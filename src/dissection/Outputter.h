@@ -52,9 +52,10 @@ class Outputter {
     return settings.Has(DissectionBitMap::kValueLine) || settings.Has(DissectionBitMap::kFlatMap) ||
            (settings.Has(DissectionBitMap::kJson) && settings.enumOutputFormat != EnumOutputFormat::VALUE);
   }
-  // `raw` is already cut or zero-filled to the member's fixed size.
+  // `raw` is already cut or zero-filled to the member's fixed size. `plainText`: the text
+  // needs no JSON escaping (see JsonWriter::PlainString).
   void AddValueString(const OutputName& column, std::string_view raw,
-                      std::optional<std::string_view> text);
+                      std::optional<std::string_view> text, bool plainText = false);
 
   // False (and the first value kept) when the key is already there.
   bool AddValueToMapPrint(std::string key, std::string text);

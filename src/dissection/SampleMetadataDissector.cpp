@@ -163,6 +163,12 @@ class GroupWriter {
     output.AddValueString(column, RowCopy(typeMemberName.empty() ? column.name : typeMemberName, text),
                           text);
   }
+  // A text this library formatted (digits, hexadecimal, times, dotted addresses): nothing in it
+  // needs JSON escaping.
+  void OwnText(const OutputName& column, std::string_view text, std::string_view typeMemberName = {}) {
+    output.AddValueString(column, RowCopy(typeMemberName.empty() ? column.name : typeMemberName, text),
+                          text, true);
+  }
 
   void End() { output.EndJsonGroup(); }
 
@@ -203,16 +209,16 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
                    StateText(info.instanceState, kInstanceStates));
   const std::uint64_t source = info.sourceTimestamp.Microseconds();
   group.Number<UL>(names.sourceMicroseconds, source);
-  group.Text(names.sourceIso, CommonHelperFunctions::EpochMicrosecondsToIso8601Text(source).View());
+  group.OwnText(names.sourceIso, CommonHelperFunctions::EpochMicrosecondsToIso8601Text(source).View());
   const std::uint64_t reception = info.receptionTimestamp.Microseconds();
   group.Number<UL>(names.receptionMicroseconds, reception);
-  group.Text(names.receptionIso,
+  group.OwnText(names.receptionIso,
              CommonHelperFunctions::EpochMicrosecondsToIso8601Text(reception).View());
   using LL = long long;
   group.Number<LL>(names.publicationSequence, info.publicationSequenceNumber);
   group.Number<LL>(names.receptionSequence, info.receptionSequenceNumber);
-  group.Text(names.instanceHandle, ShortText::Hex(info.instanceHandle).View());
-  group.Text(names.publicationHandle, ShortText::Hex(info.publicationHandle).View());
+  group.OwnText(names.instanceHandle, ShortText::Hex(info.instanceHandle).View());
+  group.OwnText(names.publicationHandle, ShortText::Hex(info.publicationHandle).View());
   group.Number<int>(names.disposedCount, info.disposedGenerationCount);
   group.Number<int>(names.noWritersCount, info.noWritersGenerationCount);
   group.Number<int>(names.sampleRank, info.sampleRank);
@@ -222,14 +228,14 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   group.Number<unsigned char>(names.validData, info.validData ? 1 : 0,
                               asText ? (info.validData ? "TRUE" : "FALSE")
                                      : (info.validData ? "1" : "0"));
-  group.Text(names.virtualGuid, ShortText::Hex(info.publicationVirtualGuid).View(),
+  group.OwnText(names.virtualGuid, ShortText::Hex(info.publicationVirtualGuid).View(),
              "publication_virtual_guid");
   group.Number<LL>(names.virtualSequence, info.publicationVirtualSequenceNumber);
-  group.Text(names.originalVirtualGuid, ShortText::Hex(info.originalPublicationVirtualGuid).View());
+  group.OwnText(names.originalVirtualGuid, ShortText::Hex(info.originalPublicationVirtualGuid).View());
   group.Number<LL>(names.originalVirtualSequence, info.originalPublicationVirtualSequenceNumber);
-  group.Text(names.sourceGuid, ShortText::Hex(info.sourceGuid).View());
-  group.Text(names.relatedSourceGuid, ShortText::Hex(info.relatedSourceGuid).View());
-  group.Text(names.relatedSubscriptionGuid, ShortText::Hex(info.relatedSubscriptionGuid).View());
+  group.OwnText(names.sourceGuid, ShortText::Hex(info.sourceGuid).View());
+  group.OwnText(names.relatedSourceGuid, ShortText::Hex(info.relatedSourceGuid).View());
+  group.OwnText(names.relatedSubscriptionGuid, ShortText::Hex(info.relatedSubscriptionGuid).View());
   group.End();
 }
 
@@ -269,8 +275,8 @@ void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config)
   ipGroup.Number<US>(ipNames.fragmentOffset, ip.fragmentOffset);
   ipGroup.Number<US>(ipNames.ttl, ip.ttl);
   ipGroup.Number<US>(ipNames.crc, ip.crc);
-  ipGroup.Text(ipNames.sourceAddress, ip.sourceAddress);
-  ipGroup.Text(ipNames.destinationAddress, ip.destinationAddress);
+  ipGroup.OwnText(ipNames.sourceAddress, ip.sourceAddress);
+  ipGroup.OwnText(ipNames.destinationAddress, ip.destinationAddress);
   ipGroup.End();
 
   const UDPHeaderFields& udp = passive.udpHeader;
