@@ -128,7 +128,7 @@ void Outputter::StartDocument() {
 }
 
 void Outputter::CloseGroupsTo(std::size_t depth) {
-  for (; openGroups.size() > depth; openGroups.pop_back()) json.EndObject();
+  for (; openDepth > depth; --openDepth) json.EndObject();
 }
 
 JsonWriter* Outputter::BeginJsonMember(std::string_view name) {
@@ -145,7 +145,10 @@ void Outputter::BeginJsonGroup(std::initializer_list<std::string_view> path) {
   // The group itself is always a new member; only its parents are shared.
   std::size_t shared = 0;
   const auto* name = path.begin();
-  while (shared < openGroups.size() && shared + 1 < path.size() && openGroups[shared] == *name) {
+  if (path.size() > kMaxGroupDepth)
+    throw std::logic_error("Outputter::BeginJsonGroup: a path deeper than " +
+                           std::to_string(kMaxGroupDepth) + " names");
+  while (shared < openDepth && shared + 1 < path.size() && openGroups[shared] == *name) {
     ++shared;
     ++name;
   }
@@ -153,13 +156,13 @@ void Outputter::BeginJsonGroup(std::initializer_list<std::string_view> path) {
   for (; name != path.end(); ++name) {
     json.Key(*name);
     json.BeginObject();
-    openGroups.push_back(*name);
+    openGroups[openDepth++] = *name;
   }
 }
 
 void Outputter::EndJsonGroup() {
-  if (!settings.Has(DissectionBitMap::kJson) || openGroups.empty()) return;
-  openGroups.pop_back();
+  if (!settings.Has(DissectionBitMap::kJson) || openDepth == 0) return;
+  --openDepth;
   if (json.Last() == '{') {
     json.DropLast();
     json.Null();
@@ -170,7 +173,7 @@ void Outputter::EndJsonGroup() {
 
 std::string Outputter::ClosingText() const {
   if (finished) return {};
-  return std::string(openGroups.size() + 1, '}');
+  return std::string(openDepth + 1, '}');
 }
 
 void Outputter::Finish() {

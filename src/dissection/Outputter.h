@@ -12,6 +12,7 @@
 #include "dissection/JsonWriter.h"
 #include "dissection/OutputSettings.h"
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -102,8 +103,11 @@ class Outputter {
   std::uint64_t bufferOffset = 0;
   const ColumnList* columns = nullptr;
   JsonWriter json;
-  // Names of the objects open below the document, outermost first.
-  std::vector<std::string_view> openGroups;
+  // Names of the objects open below the document, outermost first: metadata paths are a few
+  // names deep, so they live in the outputter rather than in an allocation per sample.
+  static constexpr std::size_t kMaxGroupDepth = 8;
+  std::array<std::string_view, kMaxGroupDepth> openGroups{};
+  std::size_t openDepth = 0;
   bool finished = false;
   // With STANDARDIZED_UNORDERED, the sorted text; otherwise the listeners get json's text.
   std::string sortedJson;

@@ -59,6 +59,25 @@ DiscoveryRecordStore::GetEndpointDiscoveryRecordByKey(const WriterKey& key) cons
   return Find(endpoints_, key);
 }
 
+bool DiscoveryRecordStore::ReadEndpointDiscoveryRecord(
+    const WriterKey& key, const std::function<void(const PassiveEndPointDiscoveryRecord&)>& use) const {
+  std::shared_lock lock(mutex_);
+  const auto found = endpoints_.find(key);
+  if (found == endpoints_.end()) return false;
+  use(found->second);
+  return true;
+}
+
+bool DiscoveryRecordStore::ReadParticipantDiscoveryRecord(
+    const WriterKey& key,
+    const std::function<void(const PassiveParticipantDiscoveryRecord&)>& use) const {
+  std::shared_lock lock(mutex_);
+  const auto found = participants_.find(key);
+  if (found == participants_.end()) return false;
+  use(found->second);
+  return true;
+}
+
 bool DiscoveryRecordStore::RemoveEndpointDiscoveryRecord(const WriterKey& key) {
   std::unique_lock lock(mutex_);
   return endpoints_.erase(key) != 0;

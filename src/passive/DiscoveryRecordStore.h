@@ -9,6 +9,7 @@
 #include "passive/PassiveParticipantDiscoveryRecord.h"
 #include "passive/RTPSIdentifiers.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <shared_mutex>
@@ -32,6 +33,13 @@ class DiscoveryRecordStore {
   std::optional<PassiveEndPointDiscoveryRecord> GetEndpointDiscoveryRecordByKey(
       const WriterKey& key) const;
   bool RemoveEndpointDiscoveryRecord(const WriterKey& key);
+  // The per-sample look-ups: `use` reads the record in place, under the store's lock (it must
+  // not call the store), instead of a copy of every string of it; false when there is none.
+  bool ReadEndpointDiscoveryRecord(
+      const WriterKey& key, const std::function<void(const PassiveEndPointDiscoveryRecord&)>& use) const;
+  bool ReadParticipantDiscoveryRecord(
+      const WriterKey& key,
+      const std::function<void(const PassiveParticipantDiscoveryRecord&)>& use) const;
   // Every endpoint record, in key order.
   std::vector<PassiveEndPointDiscoveryRecord> GetEndpointDiscoveryRecords() const;
 

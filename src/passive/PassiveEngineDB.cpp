@@ -43,11 +43,14 @@ bool PassiveEngineDB::RemovePassiveUserDataProcessor(const std::string& typeName
 
 std::shared_ptr<PassiveUserDataProcessor> PassiveEngineDB::GetPassiveUserDataProcessor(
     const WriterKey& writer) const {
-  const auto endpoint = GetEndpointDiscoveryRecordByKey(writer);
-  if (!endpoint) return nullptr;
-  std::shared_lock lock(processorsMutex);
-  const auto found = processors.find(endpoint->typeName);
-  return found == processors.end() ? nullptr : found->second;
+  std::shared_ptr<PassiveUserDataProcessor> processor;
+  // The processor map's lock is taken inside the store's: nothing takes them the other way.
+  ReadEndpointDiscoveryRecord(writer, [&](const PassiveEndPointDiscoveryRecord& endpoint) {
+    std::shared_lock lock(processorsMutex);
+    const auto found = processors.find(endpoint.typeName);
+    if (found != processors.end()) processor = found->second;
+  });
+  return processor;
 }
 
 std::map<std::string, size_t> PassiveEngineDB::UserDataQueueSizes() const {

@@ -69,13 +69,12 @@ std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(
   std::string topicName;
   std::optional<int64_t> domainId;
   if (passiveDB) {
-    if (auto endpoint = passiveDB->GetEndpointDiscoveryRecordByKey(header.writerKey)) {
-      topicName = std::move(endpoint->topicName);
-    }
-    if (const auto participant =
-            passiveDB->GetParticipantDiscoveryRecordByKey(ParticipantKeyOf(header.writerKey))) {
-      domainId = participant->domainId;
-    }
+    passiveDB->ReadEndpointDiscoveryRecord(
+        header.writerKey,
+        [&topicName](const PassiveEndPointDiscoveryRecord& endpoint) { topicName = endpoint.topicName; });
+    passiveDB->ReadParticipantDiscoveryRecord(
+        ParticipantKeyOf(header.writerKey),
+        [&domainId](const PassiveParticipantDiscoveryRecord& participant) { domainId = participant.domainId; });
   }
   VELTRANE_LOG(DEBUG, "Processing a UserDataMessage #" + std::to_string(sequence) +
                           " from Writer GUID " + header.writerKey.GuidText() + " on Topic " +
