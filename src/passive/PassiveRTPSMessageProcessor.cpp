@@ -239,7 +239,7 @@ void PassiveRTPSMessageProcessor::RouteData(std::shared_ptr<RTPSDataSubMessage> 
                             std::to_string(sequence) + " from GUID " + data->WriterGuid().GuidText());
     targets_->RouteEndpointDiscovery(std::move(data));
   } else if (writer.IsUserWriter()) {
-    if (waitForDiscovery_) WaitForEndpointDiscovery();
+    if (waitForDiscovery_) WaitForDiscovery();
     const auto sample = RTPSUserDataMessage::FromDataSubMessage(*data);
     if (sequencer_) sample->deliveryTicket = sequencer_->Reserve();
     if (targets_->RouteUserData(sample->header.writerKey, sample)) {
@@ -266,7 +266,7 @@ void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
     Drop(DropReason::NOT_DISSECTED);
     return;
   }
-  if (waitForDiscovery_) WaitForEndpointDiscovery();
+  if (waitForDiscovery_) WaitForDiscovery();
   if (!targets_->HasUserDataProcessor(batch->WriterGuid())) {
     // Every sample of the batch is reported, as a DATA of the writer would be.
     const size_t samples = SplitDataBatch(*batch).size();
@@ -293,9 +293,9 @@ void PassiveRTPSMessageProcessor::HandleIgnored(SubMessage& subMessage) {
 // announcements itself, so the wait never depends on a pool thread being free (a pool of one
 // thread would otherwise wait on itself); what it still waits for is announcements that other
 // threads are processing at that moment, and that wait is bounded as a last resort.
-void PassiveRTPSMessageProcessor::WaitForEndpointDiscovery() {
+void PassiveRTPSMessageProcessor::WaitForDiscovery() {
   const auto deadline = std::chrono::steady_clock::now() + discoveryWaitLimit_;
-  while (targets_->DrainEndpointDiscovery()) {
+  while (targets_->DrainDiscovery()) {
     if (std::chrono::steady_clock::now() >= deadline) {
       LogWarning("Stopped waiting for endpoint discovery after " +
                  std::to_string(discoveryWaitLimit_.count()) + " ms");

@@ -37,7 +37,8 @@ class PassiveRTPSMessageProcessor {
  public:
   using RTPSMessageQueue = MessageQueueManager<RTPSMessage>;
 
-  // In RECORD_DISSECTION, user data waits for pending endpoint discovery (bounded).
+  // In RECORD_DISSECTION, user data waits for pending participant and endpoint discovery
+  // (bounded).
   PassiveRTPSMessageProcessor(EngineOperationMode mode,
                               std::shared_ptr<RTPSRoutingTargets> targets);
   ~PassiveRTPSMessageProcessor();
@@ -61,7 +62,7 @@ class PassiveRTPSMessageProcessor {
     sequencer_ = std::move(sequencer);
   }
 
-  // How long user data of a recording may wait for endpoint discovery to drain.
+  // How long user data of a recording may wait for discovery to drain.
   void SetDiscoveryWaitLimit(std::chrono::milliseconds limit) { discoveryWaitLimit_ = limit; }
 
  private:
@@ -79,7 +80,7 @@ class PassiveRTPSMessageProcessor {
   void RouteData(std::shared_ptr<RTPSDataSubMessage> data);
   void HandleDataBatch(SubMessage& subMessage);
   void HandleIgnored(SubMessage& subMessage);
-  void WaitForEndpointDiscovery();
+  void WaitForDiscovery();
   void Drop(DropReason reason, uint64_t count = 1);
 
   static const std::array<Handler, 256>& DispatchTable();

@@ -45,11 +45,15 @@ bool QueueRoutingTargets::RouteUserData(const WriterKey& writer,
   return true;
 }
 
-bool QueueRoutingTargets::DrainEndpointDiscovery() {
-  const auto queue = endpointDiscovery_.lock();
-  if (!queue) return false;
-  queue->RunQueuedHere();
-  return queue->IsBusy();
+bool QueueRoutingTargets::DrainDiscovery() {
+  bool busy = false;
+  for (const auto& weak : {participantDiscovery_, endpointDiscovery_}) {
+    const auto queue = weak.lock();
+    if (!queue) continue;
+    queue->RunQueuedHere();
+    busy = busy || queue->IsBusy();
+  }
+  return busy;
 }
 
 }  // namespace Quorvel::passive

@@ -31,7 +31,7 @@ class QueueRoutingTargets : public RTPSRoutingTargets {
   bool HasUserDataProcessor(const WriterKey& writer) override;
   bool RouteUserData(const WriterKey& writer,
                      std::shared_ptr<const RTPSUserDataMessage> sample) override;
-  bool DrainEndpointDiscovery() override;
+  bool DrainDiscovery() override;
 
  private:
   std::weak_ptr<SubMessageQueue> participantDiscovery_;

@@ -27,9 +27,10 @@ class RTPSRoutingTargets {
   // Hands one sample to the processor of its writer; false when no processor serves it.
   virtual bool RouteUserData(const WriterKey& writer,
                              std::shared_ptr<const RTPSUserDataMessage> sample) = 0;
-  // Processes the endpoint announcements still queued on the calling thread, then tells
-  // whether some are still being processed on other threads; false once that queue is gone.
-  virtual bool DrainEndpointDiscovery() = 0;
+  // Processes the participant, then the endpoint announcements still queued on the calling
+  // thread (an endpoint's record reads its participant's, a sample's reads both), then tells
+  // whether some are still being processed on other threads; false once the queues are gone.
+  virtual bool DrainDiscovery() = 0;
 };
 
 }  // namespace Quorvel::passive

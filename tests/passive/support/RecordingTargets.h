@@ -41,7 +41,7 @@ class RecordingTargets : public RTPSRoutingTargets {
     userData.push_back(std::move(sample));
     return true;
   }
-  bool DrainEndpointDiscovery() override {
+  bool DrainDiscovery() override {
     return endpointDiscoveryPending ? endpointDiscoveryPending() : false;
   }
 
