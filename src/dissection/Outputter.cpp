@@ -171,6 +171,14 @@ void Outputter::EndJsonGroup() {
   }
 }
 
+void Outputter::AddJsonGroupMembers(std::initializer_list<std::string_view> path,
+                                    std::string_view members) {
+  if (!settings.Has(DissectionBitMap::kJson)) return;
+  BeginJsonGroup(path);
+  if (!members.empty()) json.Raw(members);
+  EndJsonGroup();
+}
+
 std::string Outputter::ClosingText() const {
   if (finished) return {};
   return std::string(openDepth + 1, '}');

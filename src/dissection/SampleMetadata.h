@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -44,6 +45,11 @@ struct UDPHeaderFields {
 struct SamplePassiveMetadata {
   IPHeaderFields ipHeader;
   UDPHeaderFields udpHeader;
+  // Every sample of a datagram writes the same JSON for its headers: the members of
+  // "PassiveMetaData" as JSON output with numbers as values writes them, made once by the first
+  // sample that needs them (SampleMetadataDissector) and copied by the others.
+  mutable std::once_flag jsonOnce;
+  mutable std::string json;
 };
 
 struct SampleMetadata {

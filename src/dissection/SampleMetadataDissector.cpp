@@ -7,6 +7,8 @@
 #include "engine/core/EngineConfig.h"
 
 #include <charconv>
+#include <mutex>
+#include <stdexcept>
 #include <string_view>
 
 namespace Quorvel::SampleMetadataDissector {
@@ -254,13 +256,13 @@ void FeedOutputterCommonMetadata(DDSSample& sample, const EngineConfig& config) 
   group.End();
 }
 
-void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config) {
-  if (!sample.Metadata() || !sample.Metadata()->passive) return;
-  const SamplePassiveMetadata& passive = *sample.Metadata()->passive;
-  const TypeProcessor* sizes = config.passiveMetadataTypeProcessor.get();
+namespace {
+
+void WritePassiveHeaders(Outputter& output, const SamplePassiveMetadata& passive,
+                         const TypeProcessor* sizes) {
   const IPHeaderFields& ip = passive.ipHeader;
   const IPHeaderNames& ipNames = NamesOf<IPHeaderNames>();
-  GroupWriter ipGroup(sample.Output(), sizes, {"SampleMetaData", "PassiveMetaData", "IPHeader"},
+  GroupWriter ipGroup(output, sizes, {"SampleMetaData", "PassiveMetaData", "IPHeader"},
                       "IPHeader.");
   using UC = unsigned char;
   using UI = unsigned int;
@@ -281,13 +283,53 @@ void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config)
 
   const UDPHeaderFields& udp = passive.udpHeader;
   const UDPHeaderNames& udpNames = NamesOf<UDPHeaderNames>();
-  GroupWriter udpGroup(sample.Output(), sizes, {"SampleMetaData", "PassiveMetaData", "UDPHeader"},
+  GroupWriter udpGroup(output, sizes, {"SampleMetaData", "PassiveMetaData", "UDPHeader"},
                        "UDPHeader.");
   udpGroup.Number<US>(udpNames.sourcePort, udp.sourcePort);
   udpGroup.Number<US>(udpNames.destinationPort, udp.destinationPort);
   udpGroup.Number<US>(udpNames.length, udp.length);
   udpGroup.Number<US>(udpNames.crc, udp.crc);
   udpGroup.End();
+}
+
+// The settings under which every sample of a datagram writes the same text for its headers
+// and nothing else: JSON only, numbers as values.
+bool SharesHeadersJson(const OutputSettings& settings) {
+  return settings.Has(DissectionBitMap::kJson) && !settings.Has(DissectionBitMap::kFlatMap) &&
+         !settings.Has(DissectionBitMap::kValueLine) &&
+         !settings.Has(DissectionBitMap::kRowBuffer) &&
+         settings.enumOutputFormat == EnumOutputFormat::VALUE;
+}
+
+// The members of "PassiveMetaData" as WritePassiveHeaders writes them under those settings.
+std::string PassiveHeadersMembers(const SamplePassiveMetadata& passive) {
+  OutputSettings jsonOnly;
+  jsonOnly.outputs = DissectionBitMap(DissectionBitMap::kJson);
+  Outputter output(0, nullptr, jsonOnly);
+  WritePassiveHeaders(output, passive, nullptr);
+  output.Finish();
+  const std::string& text = output.ListenerJson();
+  constexpr std::string_view kOpening = R"({"SampleMetaData":{"PassiveMetaData":{)";
+  constexpr std::string_view kClosing = "}}}";
+  if (text.size() < kOpening.size() + kClosing.size() || text.compare(0, kOpening.size(), kOpening) != 0 ||
+      text.compare(text.size() - kClosing.size(), kClosing.size(), kClosing) != 0) {
+    throw std::logic_error("PassiveMetaData written as " + text);
+  }
+  return text.substr(kOpening.size(), text.size() - kOpening.size() - kClosing.size());
+}
+
+}  // namespace
+
+void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config) {
+  if (!sample.Metadata() || !sample.Metadata()->passive) return;
+  const SamplePassiveMetadata& passive = *sample.Metadata()->passive;
+  Outputter& output = sample.Output();
+  if (SharesHeadersJson(output.Settings())) {
+    std::call_once(passive.jsonOnce, [&passive] { passive.json = PassiveHeadersMembers(passive); });
+    output.AddJsonGroupMembers({"SampleMetaData", "PassiveMetaData"}, passive.json);
+    return;
+  }
+  WritePassiveHeaders(output, passive, config.passiveMetadataTypeProcessor.get());
 }
 
 }  // namespace Quorvel::SampleMetadataDissector

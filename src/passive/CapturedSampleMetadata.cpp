@@ -57,10 +57,13 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
       CaptureTime(message)));
   metadata->common = SampleCommonMetadata{std::move(topicName), domainId};
   if (message.ipHeader && message.udpHeader) {
-    auto passive = std::make_shared<SamplePassiveMetadata>();
-    passive->ipHeader = IPFields(*message.ipHeader);
-    passive->udpHeader = UDPFields(*message.udpHeader);
-    metadata->passive = std::move(passive);
+    std::call_once(message.headersOnce, [&message] {
+      auto passive = std::make_shared<SamplePassiveMetadata>();
+      passive->ipHeader = IPFields(*message.ipHeader);
+      passive->udpHeader = UDPFields(*message.udpHeader);
+      message.headers = std::move(passive);
+    });
+    metadata->passive = message.headers;
   }
   return metadata;
 }

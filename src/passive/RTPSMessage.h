@@ -6,7 +6,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
+
+namespace Quorvel {
+struct SamplePassiveMetadata;
+}
 
 namespace Quorvel::passive {
 
@@ -14,10 +19,21 @@ namespace Quorvel::passive {
 // payload is copied once out of the capture buffer; every later record shares it and addresses
 // sub-messages by offset.
 struct RTPSMessage {
+  RTPSMessage() = default;
+  // A copy starts without the headers' metadata: it may be given other headers.
+  RTPSMessage(const RTPSMessage& other)
+      : packetHeader(other.packetHeader), ipHeader(other.ipHeader), udpHeader(other.udpHeader),
+        payload(other.payload) {}
+  RTPSMessage& operator=(const RTPSMessage&) = delete;
+
   std::shared_ptr<const PacketHeader> packetHeader;
   std::shared_ptr<const IPHeader> ipHeader;
   std::shared_ptr<const UDPHeader> udpHeader;
   std::shared_ptr<const std::vector<uint8_t>> payload;
+  // The sample metadata of the IP and UDP headers, made by the first sample of the datagram
+  // that is dissected and shared by the others (CapturedSampleMetadata).
+  mutable std::once_flag headersOnce;
+  mutable std::shared_ptr<const SamplePassiveMetadata> headers;
 };
 
 }  // namespace Quorvel::passive
