@@ -14,6 +14,7 @@ struct DDSTime {
   std::uint32_t nanoseconds = 0;
 
   std::uint64_t Microseconds() const;
+  bool operator==(const DDSTime&) const = default;
 };
 
 // 12 bytes of GUID prefix and 4 of entity id; also the shape of instance handles.
@@ -53,6 +54,8 @@ struct DDSSampleInfo {
   static DDSSampleInfo ForCapturedSample(const DDSGuidBytes& writerGuid,
                                          std::int64_t writerSequenceNumber, DDSTime sourceTime,
                                          DDSTime captureTime);
+
+  bool operator==(const DDSSampleInfo&) const = default;
 };
 
 }  // namespace Quorvel

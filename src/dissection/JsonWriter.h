@@ -51,6 +51,8 @@ class JsonWriter {
   void Discarded();
   // A complete JSON value written elsewhere.
   void Raw(std::string_view json);
+  // Text that continues what was written last, without a separator.
+  void Continue(std::string_view json) { text += json; }
 
   std::size_t Mark() const { return text.size(); }
   void Rewind(std::size_t mark) { text.resize(mark); }

@@ -172,10 +172,10 @@ void Outputter::EndJsonGroup() {
 }
 
 void Outputter::AddJsonGroupMembers(std::initializer_list<std::string_view> path,
-                                    std::string_view members) {
+                                    std::initializer_list<std::string_view> members) {
   if (!settings.Has(DissectionBitMap::kJson)) return;
   BeginJsonGroup(path);
-  if (!members.empty()) json.Raw(members);
+  for (const std::string_view part : members) json.Continue(part);
   EndJsonGroup();
 }
 

@@ -72,8 +72,10 @@ class Outputter {
   // object left empty becomes null.
   void BeginJsonGroup(std::initializer_list<std::string_view> path);
   void EndJsonGroup();
-  // The group at `path` with its members already written as JSON text (`"a":1,"b":{...}`).
-  void AddJsonGroupMembers(std::initializer_list<std::string_view> path, std::string_view members);
+  // The group at `path` with its members already written as JSON text (`"a":1,"b":{...}`),
+  // given in consecutive parts.
+  void AddJsonGroupMembers(std::initializer_list<std::string_view> path,
+                           std::initializer_list<std::string_view> members);
 
   // Closes the document and prepares the listeners' text. Called once the sample is complete.
   void Finish();

@@ -52,8 +52,12 @@ struct SamplePassiveMetadata {
   mutable std::string json;
 };
 
+class SampleInfoTexts;
+
 struct SampleMetadata {
   std::shared_ptr<const DDSSampleInfo> sampleInfo;
+  // Shared by the samples of one datagram (captured samples only); see SampleInfoTexts.
+  std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
   std::optional<SampleCommonMetadata> common;
   std::shared_ptr<const SamplePassiveMetadata> passive;  // captured samples only
 };

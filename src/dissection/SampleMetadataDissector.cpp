@@ -2,11 +2,14 @@
 
 #include "dissection/CommonHelperFunctions.h"
 #include "dissection/DDSSample.h"
+#include "dissection/SampleInfoTexts.h"
 #include "dissection/SampleMetadata.h"
 #include "dissection/TypeProcessor.h"
 #include "engine/core/EngineConfig.h"
 
+#include <array>
 #include <charconv>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string_view>
@@ -190,20 +193,9 @@ class GroupWriter {
   std::string sizePrefix;
 };
 
-}  // namespace
-
-void FeedOutputter(DDSSample& sample, const EngineConfig& config) {
-  FeedOutputterSampleInfo(sample, config);
-  FeedOutputterCommonMetadata(sample, config);
-  FeedOutputterPassiveMetadata(sample, config);
-}
-
-void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
-  if (!sample.Metadata() || !sample.Metadata()->sampleInfo) return;
-  const DDSSampleInfo& info = *sample.Metadata()->sampleInfo;
+void WriteSampleInfo(Outputter& output, const DDSSampleInfo& info, const TypeProcessor* sizes) {
   const SampleInfoNames& names = NamesOf<SampleInfoNames>();
-  GroupWriter group(sample.Output(), config.sampleInfoTypeProcessor.get(),
-                    {"SampleMetaData", "DDSSampleInfo"});
+  GroupWriter group(output, sizes, {"SampleMetaData", "DDSSampleInfo"});
   using UL = unsigned long;
   group.Number<UL>(names.sampleState, info.sampleState, StateText(info.sampleState, kSampleStates));
   group.Number<UL>(names.viewState, info.viewState, StateText(info.viewState, kViewStates));
@@ -241,23 +233,6 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   group.End();
 }
 
-void FeedOutputterCommonMetadata(DDSSample& sample, const EngineConfig& config) {
-  if (!sample.Metadata() || !sample.Metadata()->common) return;
-  const SampleCommonMetadata& common = *sample.Metadata()->common;
-  const CommonNames& names = NamesOf<CommonNames>();
-  GroupWriter group(sample.Output(), config.commonMetadataTypeProcessor.get(),
-                    {"SampleMetaData", "CommonMetaData"});
-  group.Text(names.topicName, common.topic_name);
-  if (common.domain_id) {
-    group.Number<long>(names.domainId, *common.domain_id);
-  } else {
-    group.Output().AddValue<long>(names.domainId, 0, std::nullopt);
-  }
-  group.End();
-}
-
-namespace {
-
 void WritePassiveHeaders(Outputter& output, const SamplePassiveMetadata& passive,
                          const TypeProcessor* sizes) {
   const IPHeaderFields& ip = passive.ipHeader;
@@ -292,41 +267,118 @@ void WritePassiveHeaders(Outputter& output, const SamplePassiveMetadata& passive
   udpGroup.End();
 }
 
-// The settings under which every sample of a datagram writes the same text for its headers
-// and nothing else: JSON only, numbers as values.
-bool SharesHeadersJson(const OutputSettings& settings) {
+// The settings under which the texts of samples that share their datagram's metadata are
+// shared too: JSON only, numbers as values.
+bool SharesJson(const OutputSettings& settings) {
   return settings.Has(DissectionBitMap::kJson) && !settings.Has(DissectionBitMap::kFlatMap) &&
          !settings.Has(DissectionBitMap::kValueLine) &&
          !settings.Has(DissectionBitMap::kRowBuffer) &&
          settings.enumOutputFormat == EnumOutputFormat::VALUE;
 }
 
-// The members of "PassiveMetaData" as WritePassiveHeaders writes them under those settings.
-std::string PassiveHeadersMembers(const SamplePassiveMetadata& passive) {
+// The members of the group "SampleMetaData"."`group`" as `write` writes them into a document of
+// their own under those settings.
+std::string GroupMembers(std::string_view group, const std::function<void(Outputter&)>& write) {
   OutputSettings jsonOnly;
   jsonOnly.outputs = DissectionBitMap(DissectionBitMap::kJson);
   Outputter output(0, nullptr, jsonOnly);
-  WritePassiveHeaders(output, passive, nullptr);
+  write(output);
   output.Finish();
   const std::string& text = output.ListenerJson();
-  constexpr std::string_view kOpening = R"({"SampleMetaData":{"PassiveMetaData":{)";
+  const std::string opening = R"({"SampleMetaData":{")" + std::string(group) + "\":{";
   constexpr std::string_view kClosing = "}}}";
-  if (text.size() < kOpening.size() + kClosing.size() || text.compare(0, kOpening.size(), kOpening) != 0 ||
+  if (text.size() < opening.size() + kClosing.size() || text.compare(0, opening.size(), opening) != 0 ||
       text.compare(text.size() - kClosing.size(), kClosing.size(), kClosing) != 0) {
-    throw std::logic_error("PassiveMetaData written as " + text);
+    throw std::logic_error(std::string(group) + " written as " + text);
   }
-  return text.substr(kOpening.size(), text.size() - kOpening.size() - kClosing.size());
+  return text.substr(opening.size(), text.size() - opening.size() - kClosing.size());
 }
 
+// Sequence numbers that no other column of the group can show, one per hole.
+constexpr std::array<std::int64_t, 3> kHoleMarks = {-8070450532247928831, -8070450532247928830,
+                                                    -8070450532247928829};
+
+std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSampleInfo& key) {
+  DDSSampleInfo marked = key;
+  marked.publicationSequenceNumber = kHoleMarks[0];
+  marked.publicationVirtualSequenceNumber = kHoleMarks[1];
+  marked.originalPublicationVirtualSequenceNumber = kHoleMarks[2];
+  const std::string members = GroupMembers(
+      "DDSSampleInfo", [&marked](Outputter& output) { WriteSampleInfo(output, marked, nullptr); });
+  auto made = std::make_shared<SampleInfoTemplate>();
+  std::size_t from = 0;
+  for (std::size_t hole = 0; hole < kHoleMarks.size(); ++hole) {
+    const std::string mark = std::to_string(kHoleMarks[hole]);
+    const std::size_t at = members.find(mark, from);
+    // Only where every hole shows exactly once, in column order, is the template exact.
+    if (at == std::string::npos || members.find(mark, at + mark.size()) != std::string::npos)
+      return nullptr;
+    made->pieces[hole] = members.substr(from, at - from);
+    from = at + mark.size();
+  }
+  made->pieces[3] = members.substr(from);
+  return made;
+}
+
+void WriteSampleInfoFromTemplate(Outputter& output, const SampleInfoTemplate& made,
+                                 const DDSSampleInfo& info) {
+  const ShortText publication = ShortText::Number(info.publicationSequenceNumber);
+  const ShortText virtualSequence = ShortText::Number(info.publicationVirtualSequenceNumber);
+  const ShortText original = ShortText::Number(info.originalPublicationVirtualSequenceNumber);
+  output.AddJsonGroupMembers({"SampleMetaData", "DDSSampleInfo"},
+                             {made.pieces[0], publication.View(), made.pieces[1],
+                              virtualSequence.View(), made.pieces[2], original.View(),
+                              made.pieces[3]});
+}
+
+
 }  // namespace
+
+void FeedOutputter(DDSSample& sample, const EngineConfig& config) {
+  FeedOutputterSampleInfo(sample, config);
+  FeedOutputterCommonMetadata(sample, config);
+  FeedOutputterPassiveMetadata(sample, config);
+}
+
+void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
+  if (!sample.Metadata() || !sample.Metadata()->sampleInfo) return;
+  const DDSSampleInfo& info = *sample.Metadata()->sampleInfo;
+  Outputter& output = sample.Output();
+  if (const auto& texts = sample.Metadata()->sampleInfoTexts; texts && SharesJson(output.Settings())) {
+    if (const auto made = texts->Find(info, &MakeSampleInfoTemplate)) {
+      WriteSampleInfoFromTemplate(output, *made, info);
+      return;
+    }
+  }
+  WriteSampleInfo(output, info, config.sampleInfoTypeProcessor.get());
+}
+
+void FeedOutputterCommonMetadata(DDSSample& sample, const EngineConfig& config) {
+  if (!sample.Metadata() || !sample.Metadata()->common) return;
+  const SampleCommonMetadata& common = *sample.Metadata()->common;
+  const CommonNames& names = NamesOf<CommonNames>();
+  GroupWriter group(sample.Output(), config.commonMetadataTypeProcessor.get(),
+                    {"SampleMetaData", "CommonMetaData"});
+  group.Text(names.topicName, common.topic_name);
+  if (common.domain_id) {
+    group.Number<long>(names.domainId, *common.domain_id);
+  } else {
+    group.Output().AddValue<long>(names.domainId, 0, std::nullopt);
+  }
+  group.End();
+}
 
 void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config) {
   if (!sample.Metadata() || !sample.Metadata()->passive) return;
   const SamplePassiveMetadata& passive = *sample.Metadata()->passive;
   Outputter& output = sample.Output();
-  if (SharesHeadersJson(output.Settings())) {
-    std::call_once(passive.jsonOnce, [&passive] { passive.json = PassiveHeadersMembers(passive); });
-    output.AddJsonGroupMembers({"SampleMetaData", "PassiveMetaData"}, passive.json);
+  if (SharesJson(output.Settings())) {
+    std::call_once(passive.jsonOnce, [&passive] {
+      passive.json = GroupMembers("PassiveMetaData", [&passive](Outputter& headers) {
+        WritePassiveHeaders(headers, passive, nullptr);
+      });
+    });
+    output.AddJsonGroupMembers({"SampleMetaData", "PassiveMetaData"}, {passive.json});
     return;
   }
   WritePassiveHeaders(output, passive, config.passiveMetadataTypeProcessor.get());

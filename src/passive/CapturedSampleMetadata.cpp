@@ -1,5 +1,6 @@
 #include "passive/CapturedSampleMetadata.h"
 
+#include "dissection/SampleInfoTexts.h"
 #include "dissection/SampleMetadata.h"
 #include "passive/RTPSMessage.h"
 #include "passive/RTPSMessageHeader.h"
@@ -56,15 +57,16 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
       writer.GuidBytes(), static_cast<int64_t>(sequenceNumber), SourceTime(messageHeader),
       CaptureTime(message)));
   metadata->common = SampleCommonMetadata{std::move(topicName), domainId};
-  if (message.ipHeader && message.udpHeader) {
-    std::call_once(message.headersOnce, [&message] {
-      auto passive = std::make_shared<SamplePassiveMetadata>();
-      passive->ipHeader = IPFields(*message.ipHeader);
-      passive->udpHeader = UDPFields(*message.udpHeader);
-      message.headers = std::move(passive);
-    });
-    metadata->passive = message.headers;
-  }
+  std::call_once(message.headersOnce, [&message] {
+    message.sampleInfoTexts = std::make_shared<SampleInfoTexts>();
+    if (!message.ipHeader || !message.udpHeader) return;
+    auto passive = std::make_shared<SamplePassiveMetadata>();
+    passive->ipHeader = IPFields(*message.ipHeader);
+    passive->udpHeader = UDPFields(*message.udpHeader);
+    message.headers = std::move(passive);
+  });
+  metadata->passive = message.headers;
+  metadata->sampleInfoTexts = message.sampleInfoTexts;
   return metadata;
 }
 

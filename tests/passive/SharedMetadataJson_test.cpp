@@ -1,8 +1,9 @@
 // With JSON as the only output, the samples of one datagram share the text of its IP and UDP
-// headers, written once. Every sample of real recordings (one carrying several samples per
-// datagram, one of IP fragments) must get the text it gets when the map is output too and each
-// sample writes its headers itself, with 1 and 2 pool threads (two samples of one datagram
-// dissected at once), and with members sorted by name.
+// headers, written once, and the text of their sample information, filled in with their own
+// sequence numbers. Every sample of real recordings (one carrying several samples per datagram,
+// one of IP fragments) must get the text it gets when the map is output too and each sample
+// writes its metadata itself, with 1 and 2 pool threads (two samples of one datagram dissected
+// at once), and with members sorted by name.
 
 #include <quorvel/Veltrane.h>
 
@@ -45,7 +46,7 @@ std::vector<std::string> DissectedJson(const std::string& recording, bool withMa
   return collector.samples;
 }
 
-TEST(SharedHeadersJson, EverySampleGetsTheTextItWritesItself) {
+TEST(SharedMetadataJson, EverySampleGetsTheTextItWritesItself) {
   for (const char* recording : {"ddsperf_lo.pcap", "ddsperf_fragments.pcap"}) {
     for (const std::uint64_t threads : {1u, 2u}) {
       for (const FieldsOrdering ordering :
