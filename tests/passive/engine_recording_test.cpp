@@ -8,6 +8,7 @@
 #include "passive/support/EngineHarness.h"
 
 #include "passive/PassiveEngineDB.h"
+#include "support/FieldRows.h"
 
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
@@ -22,7 +23,7 @@ using testing::DeliveredSample;
 using testing::EngineHarness;
 using testing::HarnessOptions;
 using testing::kPassiveDataDir;
-using testing::ReadReferenceRows;
+using Quorvel::testing::ReadFieldRows;
 
 constexpr char kSampleInfo[] = "SampleMetaData.DDSSampleInfo.";
 
@@ -46,7 +47,7 @@ struct Reference {
   size_t lateUserSamples = 0;   // user DATA read before their writer's Data(w)
 
   explicit Reference(const std::string& name) {
-    for (const auto& row : ReadReferenceRows(kPassiveDataDir + name + ".endpoints.txt")) {
+    for (const auto& row : ReadFieldRows(kPassiveDataDir + name + ".endpoints.txt", ';', 6)) {
       const int frame = std::stoi(row[0]);
       if (row[3].empty()) {
         ++disposals;
@@ -59,7 +60,7 @@ struct Reference {
       if (row[1] == "w") writers.emplace(row[2], Writer{frame, row[3], row[4]});
       endpointAnnouncements.insert(row[1] + " 0x" + row[2] + " " + row[3] + " " + row[4]);
     }
-    for (const auto& row : ReadReferenceRows(kPassiveDataDir + name + ".tshark.txt")) {
+    for (const auto& row : ReadFieldRows(kPassiveDataDir + name + ".tshark.txt", ';', 6)) {
       rtpsFrames.insert(std::stoi(row[0]));
       ++subMessages;
       if (row[2] != "0x15") continue;

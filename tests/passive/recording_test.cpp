@@ -2,9 +2,10 @@
 // (Cyclone DDS) captured by tcpdump on `lo` (Ethernet), on `any` (Linux cooked v1 and v2) and
 // on the MTU-1500 loopback of a network namespace, where 4 KB samples arrive as IP fragments;
 // the messages, sub-messages by kind, writer GUIDs and sequence numbers must agree with
-// tshark's decode of the same files (scripts/capture-ddsperf.sh makes both). Synthetic
-// recordings cover the other link types.
+// tshark's decode of the same files (scripts/capture-ddsperf.sh makes both). The other link
+// types are PacketStages.EveryLinkTypeReachesTheSameRtpsMessage.
 
+#include "support/FieldRows.h"
 #include "support/LogCapture.h"
 #include "passive/HexText.h"
 #include "passive/PassiveEthernetPacketsProcessor.h"
@@ -39,7 +40,7 @@ struct Reference {
 
 std::vector<Reference> ReadReference(const std::string& path) {
   std::vector<Reference> rows;
-  for (const auto& fields : testing::ReadReferenceRows(path)) {
+  for (const auto& fields : Quorvel::testing::ReadFieldRows(path, ';', 6)) {
     rows.push_back({std::stoi(fields[0]), std::stoi(fields[2], nullptr, 16), fields[3], fields[4],
                     fields[5]});
   }
@@ -151,38 +152,6 @@ TEST_P(DdsperfRecording, AgreesWithTsharkOnMessagesSubMessagesWritersAndSequence
 INSTANTIATE_TEST_SUITE_P(LinkTypes, DdsperfRecording,
                          ::testing::Values("ddsperf_lo", "ddsperf_any", "ddsperf_any_sll1",
                                            "ddsperf_fragments"));
-
-TEST(SyntheticRecording, EveryLinkTypeIsReadFromAFile) {
-  Bytes rtps = testing::RtpsHeader(testing::TestPrefix());
-  testing::DataSpec spec;
-  spec.payload = {0x00, 0x01, 0x00, 0x00, 9, 9, 9, 9};
-  testing::Append(rtps, testing::Data(spec));
-  const Bytes packet = testing::IPv4({}, testing::Udp(7410, 7400, rtps));
-  const std::vector<std::tuple<std::string, int, Bytes>> cases{
-      {"ethernet_vlan", 1, testing::Ethernet(packet, 1)},
-      {"sll", 113, testing::LinuxSll(packet)},
-      {"sll2", 276, testing::LinuxSll2(packet)},
-      {"null", 0, testing::BsdLoopback(packet)},
-      {"raw", 12, packet},
-      {"ipv4", 228, packet},
-  };
-  const auto dir = std::filesystem::temp_directory_path() / ("veltrane_passive_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  for (const auto& [name, datalink, frame] : cases) {
-    SCOPED_TRACE(name);
-    const std::string path = (dir / (name + ".pcap")).string();
-    // The frame twice, with an IPv6 packet of the same link in between.
-    Bytes other = frame;
-    other[frame.size() - packet.size()] = 0x60;
-    testing::WritePcap(path, datalink, {frame, other, frame});
-    Pipeline pipeline;
-    pipeline.Read(path);
-    EXPECT_EQ(pipeline.stage.FramesRead(), 3u);
-    EXPECT_EQ(pipeline.stage.MessagesEnqueued(), 2u);
-    EXPECT_EQ(pipeline.fixture.targets->userData.size(), 2u);
-  }
-  std::filesystem::remove_all(dir);
-}
 
 TEST(CaptureStage, OpenFailuresCarryTheirTexts) {
   auto pool = std::make_shared<boost::asio::thread_pool>(1);

@@ -6,28 +6,11 @@
 #include <quorvel/EngineListener.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace Quorvel::passive::testing {
 
 const std::string kPassiveDataDir = std::string(VELTRANE_TEST_DATA_DIR) + "/passive/";
-
-std::vector<std::vector<std::string>> ReadReferenceRows(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::vector<std::string>> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, ';')) fields.push_back(field);
-    fields.resize(6);
-    rows.push_back(std::move(fields));
-  }
-  return rows;
-}
 
 namespace {
 

@@ -21,9 +21,6 @@ namespace Quorvel::passive::testing {
 
 extern const std::string kPassiveDataDir;
 
-// The rows of a committed tshark reference (';'-separated fields), each padded to six fields.
-std::vector<std::vector<std::string>> ReadReferenceRows(const std::string& path);
-
 struct DeliveredSample {
   bool user = false;
   std::map<std::string, std::string> fields;

@@ -1,7 +1,8 @@
 #include "PeerLogs.h"
 
+#include "support/FieldRows.h"
+
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace Quorvel::e2e {
@@ -35,17 +36,9 @@ bool TsharkData::IsDiscovery() const {
 }
 
 std::vector<TsharkData> ReadTsharkDecode(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("cannot read " + path);
   std::vector<TsharkData> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, ';')) fields.push_back(field);
-    fields.resize(7);
-    if (fields[1].size() != 32) throw std::runtime_error("bad tshark line: " + line);
+  for (const auto& fields : Quorvel::testing::ReadFieldRows(path, ';', 7)) {
+    if (fields[1].size() != 32) throw std::runtime_error("bad tshark row of " + path + ": " + fields[1]);
     rows.push_back({std::stoi(fields[0]), fields[1], std::stoull(fields[2]), fields[3] == "1", fields[4], fields[5],
                     fields[6]});
   }
