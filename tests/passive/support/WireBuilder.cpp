@@ -208,20 +208,23 @@ Bytes EthernetRtpsFrame(const Bytes& rtps, uint16_t ipId) {
   return Ethernet(IPv4(ip, Udp(7410, 7400, rtps)));
 }
 
-void WritePcap(const std::string& path, int datalink, const std::vector<Bytes>& frames) {
+void WritePcap(const std::string& path, int datalink, const std::vector<Bytes>& frames,
+               const std::vector<uint32_t>& capturedLengths) {
   pcap_t* dead = pcap_open_dead(datalink, 65536);
   pcap_dumper_t* dumper = pcap_dump_open(dead, path.c_str());
   if (!dumper) {
     pcap_close(dead);
     throw std::runtime_error("cannot write " + path);
   }
-  long microseconds = 0;
-  for (const Bytes& frame : frames) {
+  for (size_t n = 0; n < frames.size(); ++n) {
     pcap_pkthdr header{};
     header.ts.tv_sec = 1700000000;
-    header.ts.tv_usec = microseconds++;
-    header.caplen = header.len = static_cast<bpf_u_int32>(frame.size());
-    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, frame.data());
+    header.ts.tv_usec = static_cast<long>(n);
+    header.caplen = header.len = static_cast<bpf_u_int32>(frames[n].size());
+    if (n < capturedLengths.size() && capturedLengths[n] < header.len) {
+      header.caplen = capturedLengths[n];
+    }
+    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, frames[n].data());
   }
   pcap_dump_close(dumper);
   pcap_close(dead);

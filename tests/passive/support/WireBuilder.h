@@ -76,7 +76,9 @@ Bytes BsdLoopback(const Bytes& packet, uint32_t family = 2, Endian endian = Endi
 // A whole Ethernet frame carrying `rtps` in UDP from 10.0.0.1:7410 to 239.255.0.1:7400.
 Bytes EthernetRtpsFrame(const Bytes& rtps, uint16_t ipId = 0x1234);
 
-// Writes a classic pcap file of `frames` with link type `datalink`.
-void WritePcap(const std::string& path, int datalink, const std::vector<Bytes>& frames);
+// Writes a classic pcap file of `frames` with link type `datalink`; a record whose entry in
+// `capturedLengths` is below its frame's size keeps only that many bytes (a cut-short capture).
+void WritePcap(const std::string& path, int datalink, const std::vector<Bytes>& frames,
+               const std::vector<uint32_t>& capturedLengths = {});
 
 }  // namespace Quorvel::passive::testing

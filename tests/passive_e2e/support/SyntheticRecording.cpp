@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <stdexcept>
 
 namespace Quorvel::e2e {
 namespace {
@@ -14,13 +12,6 @@ using passive::testing::PutU32;
 
 void Pad4(Bytes& out) {
   while (out.size() % 4 != 0) out.push_back(0);
-}
-
-// pcap file format: little-endian global header and record headers (libpcap's savefile).
-void PutLe32(std::ofstream& out, std::uint32_t value) {
-  const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-                         static_cast<char>(value >> 24)};
-  out.write(bytes, 4);
 }
 
 }  // namespace
@@ -97,24 +88,14 @@ Bytes RtpsMessage(const Bytes& prefix, const Bytes& subMessages) {
 Bytes Frame(const Bytes& rtps, std::uint16_t ipId) { return passive::testing::EthernetRtpsFrame(rtps, ipId); }
 
 void WriteRecording(const std::string& path, const std::vector<RecordedFrame>& frames) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("cannot write " + path);
-  PutLe32(out, 0xa1b2c3d4);
-  PutLe32(out, 0x00040002);  // version 2.4, as two little-endian u16
-  PutLe32(out, 0);           // time zone
-  PutLe32(out, 0);           // accuracy
-  PutLe32(out, 65535);       // snap length
-  PutLe32(out, 1);           // Ethernet
-  std::uint32_t microseconds = 0;
+  std::vector<Bytes> bytes;
+  std::vector<std::uint32_t> captured;
   for (const RecordedFrame& frame : frames) {
-    const auto length = static_cast<std::uint32_t>(frame.bytes.size());
-    const std::uint32_t captured = frame.capturedLength == 0 ? length : frame.capturedLength;
-    PutLe32(out, 1700000000);
-    PutLe32(out, microseconds += 10);
-    PutLe32(out, captured);
-    PutLe32(out, length);
-    out.write(reinterpret_cast<const char*>(frame.bytes.data()), captured);
+    bytes.push_back(frame.bytes);
+    captured.push_back(frame.capturedLength == 0 ? static_cast<std::uint32_t>(frame.bytes.size())
+                                                 : frame.capturedLength);
   }
+  passive::testing::WritePcap(path, 1, bytes, captured);  // Ethernet
 }
 
 std::string ScratchRecordingPath(const std::string& name) {
