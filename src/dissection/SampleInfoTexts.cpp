@@ -1,17 +1,27 @@
 #include "dissection/SampleInfoTexts.h"
 
+#include <string_view>
+
 namespace Quorvel {
 
-DDSSampleInfo SampleInfoTexts::WithSequenceNumbers(DDSSampleInfo info, std::int64_t value) {
-  info.publicationSequenceNumber = value;
-  info.publicationVirtualSequenceNumber = value;
-  info.originalPublicationVirtualSequenceNumber = value;
+namespace {
+
+constexpr std::uint64_t kMicrosecondsPerSecond = 1000000;
+
+// The information with what the holes show cleared.
+DDSSampleInfo KeyOf(DDSSampleInfo info) {
+  info.sourceTimestamp = {};
+  info.publicationSequenceNumber = 0;
+  info.publicationVirtualSequenceNumber = 0;
+  info.originalPublicationVirtualSequenceNumber = 0;
   return info;
 }
 
+}  // namespace
+
 std::shared_ptr<const SampleInfoTemplate> SampleInfoTexts::Find(const DDSSampleInfo& info,
                                                                 const Make& make) {
-  const DDSSampleInfo key = WithSequenceNumbers(info, 0);
+  const DDSSampleInfo key = KeyOf(info);
   std::lock_guard lock(mutex_);
   for (const Entry& entry : entries_) {
     if (entry.key == key) return entry.made;
@@ -19,6 +29,28 @@ std::shared_ptr<const SampleInfoTemplate> SampleInfoTexts::Find(const DDSSampleI
   if (entries_.size() == kMaxKinds) return nullptr;
   entries_.push_back(Entry{key, make(key)});
   return entries_.back().made;
+}
+
+CommonHelperFunctions::Iso8601Text SampleInfoTexts::SourceTimeText(std::uint64_t microseconds) {
+  const std::uint64_t second = microseconds / kMicrosecondsPerSecond;
+  std::lock_guard lock(mutex_);
+  if (!hasText_ || second != textSecond_) {
+    text_ = CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds);
+    textSecond_ = second;
+    hasText_ = true;
+    return text_;
+  }
+  CommonHelperFunctions::Iso8601Text text = text_;
+  // "...:SS.ffffff<offset>": the six digits after the point are all that change within the
+  // second; a text without them (the fallback for values out of range) stays as it is.
+  const std::string_view view = text.View();
+  const std::size_t point = view.rfind('.');
+  if (point == std::string_view::npos || point + 7 > view.size()) return text;
+  unsigned fraction = static_cast<unsigned>(microseconds % kMicrosecondsPerSecond);
+  for (std::size_t i = point + 6; i > point; --i, fraction /= 10) {
+    text.text[i] = static_cast<char>('0' + fraction % 10);
+  }
+  return text;
 }
 
 }  // namespace Quorvel

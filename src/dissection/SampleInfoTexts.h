@@ -1,12 +1,16 @@
 #pragma once
 
 // The samples of one datagram mostly share their sample information: the writer's GUIDs, the
-// states, the source and capture times; only the sequence numbers differ. With JSON as the only
-// output and numbers as values, the text of their "DDSSampleInfo" group is therefore a template
-// with three holes (the publication, virtual and original virtual sequence numbers), made
-// once per distinct rest of the information and filled per sample. The passive engine keeps one
-// of these per datagram; SampleMetadataDissector makes and uses the templates.
+// states, the capture time; only the sequence numbers and the source time (each DATA may come
+// with its own INFO_TS) differ. With JSON as the only output and numbers as values, the text of
+// their "DDSSampleInfo" group is therefore a template with five holes (the source time in
+// microseconds and as ISO 8601 text, the publication, virtual and original virtual sequence
+// numbers, in column order), made once per distinct rest of the information and filled per
+// sample. The ISO 8601 text of the source time is kept for its second: the samples of a
+// datagram rarely span two, and only the microseconds then change. The passive engine keeps
+// one of these per datagram; SampleMetadataDissector makes and uses the templates.
 
+#include "dissection/CommonHelperFunctions.h"
 #include "dissection/DDSSampleInfo.h"
 
 #include <array>
@@ -20,20 +24,21 @@
 namespace Quorvel {
 
 struct SampleInfoTemplate {
-  // The group's members around the three sequence numbers, in column order.
-  std::array<std::string, 4> pieces;
+  static constexpr std::size_t kHoles = 5;
+  // The group's members around the holes.
+  std::array<std::string, kHoles + 1> pieces;
 };
 
 class SampleInfoTexts {
  public:
   using Make = std::function<std::shared_ptr<const SampleInfoTemplate>(const DDSSampleInfo&)>;
 
-  // The template for `info` (its three sequence numbers aside), made by `make` the first time;
-  // null when `make` gives none or the datagram has more distinct kinds than are kept.
+  // The template for `info` (what the holes show aside), made by `make` from that key the
+  // first time; null when `make` gives none or the datagram has more distinct kinds than are
+  // kept.
   std::shared_ptr<const SampleInfoTemplate> Find(const DDSSampleInfo& info, const Make& make);
-
-  // `info` with the three sequence numbers the template leaves open set to `value`.
-  static DDSSampleInfo WithSequenceNumbers(DDSSampleInfo info, std::int64_t value);
+  // EpochMicrosecondsToIso8601Text, converted once per second.
+  CommonHelperFunctions::Iso8601Text SourceTimeText(std::uint64_t microseconds);
 
  private:
   // A datagram rarely carries more than a writer or two.
@@ -44,6 +49,9 @@ class SampleInfoTexts {
   };
   std::mutex mutex_;
   std::vector<Entry> entries_;
+  std::uint64_t textSecond_ = 0;
+  bool hasText_ = false;
+  CommonHelperFunctions::Iso8601Text text_;
 };
 
 }  // namespace Quorvel

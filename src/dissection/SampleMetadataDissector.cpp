@@ -294,21 +294,30 @@ std::string GroupMembers(std::string_view group, const std::function<void(Output
   return text.substr(opening.size(), text.size() - opening.size() - kClosing.size());
 }
 
-// Sequence numbers that no other column of the group can show, one per hole.
-constexpr std::array<std::int64_t, 3> kHoleMarks = {-8070450532247928831, -8070450532247928830,
-                                                    -8070450532247928829};
+// Values that no other column of the group can show: a source time in the year 2100 and
+// sequence numbers near the most negative, one per hole.
+constexpr std::uint64_t kSourceTimeMark = 4102444800123457;
+constexpr std::array<std::int64_t, 3> kSequenceMarks = {-8070450532247928831, -8070450532247928830,
+                                                        -8070450532247928829};
 
 std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSampleInfo& key) {
   DDSSampleInfo marked = key;
-  marked.publicationSequenceNumber = kHoleMarks[0];
-  marked.publicationVirtualSequenceNumber = kHoleMarks[1];
-  marked.originalPublicationVirtualSequenceNumber = kHoleMarks[2];
+  marked.sourceTimestamp = {static_cast<std::int64_t>(kSourceTimeMark / 1000000),
+                            static_cast<std::uint32_t>(kSourceTimeMark % 1000000) * 1000u};
+  marked.publicationSequenceNumber = kSequenceMarks[0];
+  marked.publicationVirtualSequenceNumber = kSequenceMarks[1];
+  marked.originalPublicationVirtualSequenceNumber = kSequenceMarks[2];
   const std::string members = GroupMembers(
       "DDSSampleInfo", [&marked](Outputter& output) { WriteSampleInfo(output, marked, nullptr); });
+  const std::array<std::string, SampleInfoTemplate::kHoles> marks = {
+      std::to_string(kSourceTimeMark),
+      std::string(CommonHelperFunctions::EpochMicrosecondsToIso8601Text(kSourceTimeMark).View()),
+      std::to_string(kSequenceMarks[0]), std::to_string(kSequenceMarks[1]),
+      std::to_string(kSequenceMarks[2])};
   auto made = std::make_shared<SampleInfoTemplate>();
   std::size_t from = 0;
-  for (std::size_t hole = 0; hole < kHoleMarks.size(); ++hole) {
-    const std::string mark = std::to_string(kHoleMarks[hole]);
+  for (std::size_t hole = 0; hole < marks.size(); ++hole) {
+    const std::string& mark = marks[hole];
     const std::size_t at = members.find(mark, from);
     // Only where every hole shows exactly once, in column order, is the template exact.
     if (at == std::string::npos || members.find(mark, at + mark.size()) != std::string::npos)
@@ -316,21 +325,24 @@ std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSample
     made->pieces[hole] = members.substr(from, at - from);
     from = at + mark.size();
   }
-  made->pieces[3] = members.substr(from);
+  made->pieces[marks.size()] = members.substr(from);
   return made;
 }
 
 void WriteSampleInfoFromTemplate(Outputter& output, const SampleInfoTemplate& made,
-                                 const DDSSampleInfo& info) {
+                                 const DDSSampleInfo& info, SampleInfoTexts& texts) {
+  const std::uint64_t source = info.sourceTimestamp.Microseconds();
+  const ShortText sourceMicroseconds = ShortText::Number(source);
+  const CommonHelperFunctions::Iso8601Text sourceIso = texts.SourceTimeText(source);
   const ShortText publication = ShortText::Number(info.publicationSequenceNumber);
   const ShortText virtualSequence = ShortText::Number(info.publicationVirtualSequenceNumber);
   const ShortText original = ShortText::Number(info.originalPublicationVirtualSequenceNumber);
   output.AddJsonGroupMembers({"SampleMetaData", "DDSSampleInfo"},
-                             {made.pieces[0], publication.View(), made.pieces[1],
-                              virtualSequence.View(), made.pieces[2], original.View(),
-                              made.pieces[3]});
+                             {made.pieces[0], sourceMicroseconds.View(), made.pieces[1],
+                              sourceIso.View(), made.pieces[2], publication.View(), made.pieces[3],
+                              virtualSequence.View(), made.pieces[4], original.View(),
+                              made.pieces[5]});
 }
-
 
 }  // namespace
 
@@ -346,7 +358,7 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   Outputter& output = sample.Output();
   if (const auto& texts = sample.Metadata()->sampleInfoTexts; texts && SharesJson(output.Settings())) {
     if (const auto made = texts->Find(info, &MakeSampleInfoTemplate)) {
-      WriteSampleInfoFromTemplate(output, *made, info);
+      WriteSampleInfoFromTemplate(output, *made, info, *texts);
       return;
     }
   }
