@@ -19,21 +19,27 @@ DDSSampleInfo KeyOf(DDSSampleInfo info) {
 
 }  // namespace
 
-std::shared_ptr<const SampleInfoTemplate> SampleInfoTexts::Find(const DDSSampleInfo& info,
-                                                                const Make& make) {
+SampleInfoTexts::Found SampleInfoTexts::Find(const DDSSampleInfo& info, const Make& make) {
   const DDSSampleInfo key = KeyOf(info);
+  const std::uint64_t microseconds = info.sourceTimestamp.Microseconds();
+  Found found;
   std::lock_guard lock(mutex_);
+  found.sourceTime = SourceTimeTextLocked(microseconds);
   for (const Entry& entry : entries_) {
-    if (entry.key == key) return entry.made;
+    if (entry.key == key) {
+      found.made = entry.made;
+      return found;
+    }
   }
-  if (entries_.size() == kMaxKinds) return nullptr;
-  entries_.push_back(Entry{key, make(key)});
-  return entries_.back().made;
+  if (entries_.size() < kMaxKinds) {
+    entries_.push_back(Entry{key, make(key)});
+    found.made = entries_.back().made;
+  }
+  return found;
 }
 
-CommonHelperFunctions::Iso8601Text SampleInfoTexts::SourceTimeText(std::uint64_t microseconds) {
+CommonHelperFunctions::Iso8601Text SampleInfoTexts::SourceTimeTextLocked(std::uint64_t microseconds) {
   const std::uint64_t second = microseconds / kMicrosecondsPerSecond;
-  std::lock_guard lock(mutex_);
   if (!hasText_ || second != textSecond_) {
     text_ = CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds);
     textSecond_ = second;

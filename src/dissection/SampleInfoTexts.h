@@ -33,12 +33,15 @@ class SampleInfoTexts {
  public:
   using Make = std::function<std::shared_ptr<const SampleInfoTemplate>(const DDSSampleInfo&)>;
 
+  struct Found {
+    std::shared_ptr<const SampleInfoTemplate> made;
+    // The ISO 8601 text of the source time (EpochMicrosecondsToIso8601Text).
+    CommonHelperFunctions::Iso8601Text sourceTime;
+  };
   // The template for `info` (what the holes show aside), made by `make` from that key the
-  // first time; null when `make` gives none or the datagram has more distinct kinds than are
-  // kept.
-  std::shared_ptr<const SampleInfoTemplate> Find(const DDSSampleInfo& info, const Make& make);
-  // EpochMicrosecondsToIso8601Text, converted once per second.
-  CommonHelperFunctions::Iso8601Text SourceTimeText(std::uint64_t microseconds);
+  // first time, and the text of its source time, under one lock. `made` is null when `make`
+  // gives none or the datagram has more distinct kinds than are kept.
+  Found Find(const DDSSampleInfo& info, const Make& make);
 
  private:
   // A datagram rarely carries more than a writer or two.
@@ -47,6 +50,8 @@ class SampleInfoTexts {
     DDSSampleInfo key;
     std::shared_ptr<const SampleInfoTemplate> made;
   };
+  CommonHelperFunctions::Iso8601Text SourceTimeTextLocked(std::uint64_t microseconds);
+
   std::mutex mutex_;
   std::vector<Entry> entries_;
   std::uint64_t textSecond_ = 0;

@@ -330,10 +330,9 @@ std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSample
 }
 
 void WriteSampleInfoFromTemplate(Outputter& output, const SampleInfoTemplate& made,
-                                 const DDSSampleInfo& info, SampleInfoTexts& texts) {
-  const std::uint64_t source = info.sourceTimestamp.Microseconds();
-  const ShortText sourceMicroseconds = ShortText::Number(source);
-  const CommonHelperFunctions::Iso8601Text sourceIso = texts.SourceTimeText(source);
+                                 const DDSSampleInfo& info,
+                                 const CommonHelperFunctions::Iso8601Text& sourceIso) {
+  const ShortText sourceMicroseconds = ShortText::Number(info.sourceTimestamp.Microseconds());
   const ShortText publication = ShortText::Number(info.publicationSequenceNumber);
   const ShortText virtualSequence = ShortText::Number(info.publicationVirtualSequenceNumber);
   const ShortText original = ShortText::Number(info.originalPublicationVirtualSequenceNumber);
@@ -357,8 +356,9 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   const DDSSampleInfo& info = *sample.Metadata()->sampleInfo;
   Outputter& output = sample.Output();
   if (const auto& texts = sample.Metadata()->sampleInfoTexts; texts && SharesJson(output.Settings())) {
-    if (const auto made = texts->Find(info, &MakeSampleInfoTemplate)) {
-      WriteSampleInfoFromTemplate(output, *made, info, *texts);
+    const SampleInfoTexts::Found found = texts->Find(info, &MakeSampleInfoTemplate);
+    if (found.made) {
+      WriteSampleInfoFromTemplate(output, *found.made, info, found.sourceTime);
       return;
     }
   }
