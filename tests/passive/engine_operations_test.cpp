@@ -4,6 +4,7 @@
 
 #include "passive/support/EngineHarness.h"
 
+#include "engine/support/Thrown.h"
 #include "passive/PassiveEngineDB.h"
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"
@@ -16,7 +17,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <thread>
 
 namespace Quorvel::passive {
@@ -24,15 +24,7 @@ namespace {
 
 using namespace testing;
 using Quorvel::testing::LogCapture;
-
-std::string Thrown(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "<nothing thrown>";
-}
+using Quorvel::Testing::Thrown;
 
 struct RecordingFacade {
   RecordingFacade() {
@@ -73,7 +65,7 @@ TEST(PassiveOperations, RecordingPathsAreCheckedBeforeAnythingStarts) {
   };
   for (const auto& [path, message] : cases) {
     LogCapture log;
-    EXPECT_EQ(Thrown([&] { facade.veltrane.DissectRecordingFile(path, true); }),
+    EXPECT_EQ(Thrown<std::runtime_error>([&] { facade.veltrane.DissectRecordingFile(path, true); }),
               prefix + message);
     EXPECT_EQ(log.Count(prefix + message), 1u) << path;
   }
@@ -83,11 +75,12 @@ TEST(PassiveOperations, HandAddedWriterGuidMustBeHexadecimal) {
   RecordingFacade facade;
   const std::string prefix = "Error adding Writer discovery data. Error = ";
   for (const std::string guid : {"0102030405060708090a0b0c0000010g", "0102", "0x01020304050607"}) {
-    EXPECT_EQ(Thrown([&] { facade.veltrane.AddWriterDiscoveryData(guid, "T", "KeyedSeq"); }),
+    EXPECT_EQ(Thrown<std::runtime_error>(
+                  [&] { facade.veltrane.AddWriterDiscoveryData(guid, "T", "KeyedSeq"); }),
               prefix + "Invalid input string")
         << guid;
   }
-  EXPECT_EQ(Thrown([&] {
+  EXPECT_EQ(Thrown<std::runtime_error>([&] {
               facade.veltrane.AddWriterDiscoveryData("0102030405060708090A0B0C00000102", "T",
                                                      "Unknown");
             }),

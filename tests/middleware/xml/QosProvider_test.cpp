@@ -1,3 +1,4 @@
+#include "engine/support/Thrown.h"
 #include "middleware/xml/InternalTypes.h"
 #include "middleware/xml/QosProvider.h"
 #include "middleware/xml/support/TypeExpectations.h"
@@ -14,12 +15,7 @@ namespace {
 using xtypes::TypeKind;
 
 std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "no error";
+    return Quorvel::Testing::Thrown<std::runtime_error>(action);
 }
 
 // As the engine feeds it: accepted type files as includes of one <dds> text, <dds> files by path.
