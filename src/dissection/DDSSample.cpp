@@ -9,6 +9,10 @@ DDSSample::DDSSample(const TypeProcessor& processor, OutputSettings settings,
     : columns(&processor.Columns()),
       bufferMaxSize(processor.RowBufferSize()),
       metadata(std::move(metadata)),
-      outputter(bufferMaxSize, columns, settings) {}
+      outputter(bufferMaxSize, columns, settings) {
+  // A little above the last sample's size, so that a slightly longer one fits too.
+  const std::size_t hint = processor.JsonSizeHint();
+  outputter.ReserveJson(hint + hint / 8);
+}
 
 }  // namespace Quorvel

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
@@ -123,7 +124,7 @@ void Outputter::AddValueToLinePrint(std::string text) { linePrint.push_back(std:
 
 void Outputter::StartDocument() {
   if (!json.Empty()) return;
-  json.Reserve(kJsonReserve);
+  json.Reserve(std::max(kJsonReserve, jsonReserve));
   json.BeginObject();
 }
 

@@ -77,6 +77,10 @@ class Outputter {
   void AddJsonGroupMembers(std::initializer_list<std::string_view> path,
                            std::initializer_list<std::string_view> members);
 
+  // The room the JSON text takes at once (at least a default that fits most metadata).
+  void ReserveJson(std::size_t size) { jsonReserve = size; }
+  // The document's size so far.
+  std::size_t JsonSize() const { return json.Text().size(); }
   // Closes the document and prepares the listeners' text. Called once the sample is complete.
   void Finish();
   // The listeners' text: invalid UTF-8 replaced, members sorted by name at every level with
@@ -112,6 +116,7 @@ class Outputter {
   static constexpr std::size_t kMaxGroupDepth = 8;
   std::array<std::string_view, kMaxGroupDepth> openGroups{};
   std::size_t openDepth = 0;
+  std::size_t jsonReserve = 0;
   bool finished = false;
   // With STANDARDIZED_UNORDERED, the sorted text; otherwise the listeners get json's text.
   std::string sortedJson;

@@ -7,6 +7,7 @@
 #include "dissection/Column.h"
 #include "dissection/FlatteningOptions.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -33,6 +34,11 @@ class TypeProcessor {
   // The column's kind; NO_TYPE (logged) for an unknown name.
   xtypes::TypeKind GetTypeKindByLongMemberName(const std::string& name) const;
 
+  // The JSON size of the last sample finished, so that the next one reserves its text once
+  // rather than growing it; threads may overwrite each other's note, it is only a hint.
+  std::size_t JsonSizeHint() const { return jsonSizeHint.load(std::memory_order_relaxed); }
+  void NoteJsonSize(std::size_t size) const { jsonSizeHint.store(size, std::memory_order_relaxed); }
+
  private:
   void BuildTables(std::uint32_t metadataRowSize);
   void LogUnknownName(const char* operation, const std::string& name) const;
@@ -43,6 +49,7 @@ class TypeProcessor {
   std::map<std::string, xtypes::TypeKind> longMemberNameToTypeMap;
   std::map<std::string, std::uint64_t> longMemberNameToSizeMap;
   ColumnList columns;
+  mutable std::atomic<std::size_t> jsonSizeHint{0};
 };
 
 }  // namespace Quorvel
