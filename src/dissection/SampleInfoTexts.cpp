@@ -8,6 +8,12 @@ namespace {
 
 constexpr std::uint64_t kMicrosecondsPerSecond = 1000000;
 
+// The position of the point before the six fraction digits, or npos.
+std::size_t FractionAt(std::string_view text) {
+  const std::size_t point = text.rfind('.');
+  return point == std::string_view::npos || point + 7 > text.size() ? std::string_view::npos : point;
+}
+
 // The information with what the holes show cleared.
 DDSSampleInfo KeyOf(DDSSampleInfo info) {
   info.sourceTimestamp = {};
@@ -43,15 +49,14 @@ CommonHelperFunctions::Iso8601Text SampleInfoTexts::SourceTimeTextLocked(std::ui
   if (!hasText_ || second != textSecond_) {
     text_ = CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds);
     textSecond_ = second;
-    hasText_ = true;
+    // "...:SS.ffffff<offset>": the six digits after the point are all that change within the
+    // second. The fallback for a value out of range has none and is not kept, so that every
+    // such value is converted (and its warning logged) as before.
+    hasText_ = FractionAt(text_.View()) != std::string_view::npos;
     return text_;
   }
   CommonHelperFunctions::Iso8601Text text = text_;
-  // "...:SS.ffffff<offset>": the six digits after the point are all that change within the
-  // second; a text without them (the fallback for values out of range) stays as it is.
-  const std::string_view view = text.View();
-  const std::size_t point = view.rfind('.');
-  if (point == std::string_view::npos || point + 7 > view.size()) return text;
+  const std::size_t point = FractionAt(text.View());
   unsigned fraction = static_cast<unsigned>(microseconds % kMicrosecondsPerSecond);
   for (std::size_t i = point + 6; i > point; --i, fraction /= 10) {
     text.text[i] = static_cast<char>('0' + fraction % 10);
