@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace Quorvel::passive {
 
@@ -86,6 +87,24 @@ class MessageQueueManager
     }
     if (gauge_) gauge_->Remove();
     return element;
+  }
+
+  // Up to `most` elements from the front, in order, under one lock: a consumer that takes a
+  // run of neighbours keeps what they share (their datagram, its texts) on one core.
+  std::vector<std::shared_ptr<const T>> PopUpTo(size_t most) {
+    std::vector<std::shared_ptr<const T>> elements;
+    {
+      std::lock_guard lock(mutex_);
+      const size_t count = fifo_.size() < most ? fifo_.size() : most;
+      elements.reserve(count);
+      for (size_t i = 0; i < count; ++i) {
+        elements.push_back(std::move(fifo_.front()));
+        fifo_.pop_front();
+      }
+      pops_ += count;
+    }
+    if (gauge_ && !elements.empty()) gauge_->Remove(elements.size());
+    return elements;
   }
 
   bool IsEmpty() const {

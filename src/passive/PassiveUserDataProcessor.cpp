@@ -34,24 +34,28 @@ PassiveUserDataProcessor::~PassiveUserDataProcessor() {
 }
 
 void PassiveUserDataProcessor::Operation() {
-  const auto message = queue->Pop();
-  if (!message) {
+  const auto messages = queue->PopUpTo(kSamplesPerRun);
+  if (messages.empty()) {
     LogDebug("No message in queue (in shutdown process)");
     return;
   }
+  for (const auto& message : messages) Dissect(*message);
+}
+
+void PassiveUserDataProcessor::Dissect(const RTPSUserDataMessage& message) {
   std::shared_ptr<DissectedSample> sample;
   try {
-    sample = Process(*message);
+    sample = Process(message);
   } catch (const std::exception& error) {
     LogError(std::string("Exception in PassiveUserDataProcessor: ") + error.what());
   }
   const auto& sequencer = passiveDB ? passiveDB->Sequencer() : nullptr;
-  if (sequencer && message->deliveryTicket) {
+  if (sequencer && message.deliveryTicket) {
     // A dropped sample settles its ticket too, or every later sample would wait for it.
     if (sample) {
-      sequencer->Complete(*message->deliveryTicket, std::move(sample), this);
+      sequencer->Complete(*message.deliveryTicket, std::move(sample), this);
     } else {
-      sequencer->Skip(*message->deliveryTicket);
+      sequencer->Skip(*message.deliveryTicket);
     }
   } else if (sample) {
     Deliver(std::move(sample));
