@@ -165,14 +165,12 @@ class GroupWriter {
   // `typeMemberName`: the member of the internal type that sizes the column, when it is named
   // differently from the column.
   void Text(const OutputName& column, std::string_view text, std::string_view typeMemberName = {}) {
-    output.AddValueString(column, RowCopy(typeMemberName.empty() ? column.name : typeMemberName, text),
-                          text);
+    AddText(column, text, typeMemberName, false);
   }
   // A text this library formatted (digits, hexadecimal, times, dotted addresses): nothing in it
   // needs JSON escaping.
   void OwnText(const OutputName& column, std::string_view text, std::string_view typeMemberName = {}) {
-    output.AddValueString(column, RowCopy(typeMemberName.empty() ? column.name : typeMemberName, text),
-                          text, true);
+    AddText(column, text, typeMemberName, true);
   }
 
   void End() { output.EndJsonGroup(); }
@@ -180,6 +178,12 @@ class GroupWriter {
   Outputter& Output() { return output; }
 
  private:
+  void AddText(const OutputName& column, std::string_view text, std::string_view typeMemberName,
+               bool plainText) {
+    output.AddValueString(column, RowCopy(typeMemberName.empty() ? column.name : typeMemberName, text),
+                          text, plainText);
+  }
+
   // The row buffer holds strings at their fixed size from the internal metadata types.
   std::string RowCopy(std::string_view name, std::string_view text) const {
     if (!output.Settings().Has(DissectionBitMap::kRowBuffer) || sizes == nullptr) return {};
