@@ -119,7 +119,12 @@ void FindRuns(DataLayout& l) {
 void BuildStructure(DataLayout& l, const DynamicType& type) {
     l.shape = Shape::STRUCTURE;
     l.extensibility = type.extensibility();
-    l.size = AlignUp(PlaceFields(l, type.all_members(), 0), l.align);
+    // PlaceFields raises l.align: it must run before the size is rounded up to it (as one
+    // call's two arguments, the alignment was read first and a structure of an 8-byte member
+    // and a 4-byte one was 12 bytes long, so every other element of a sequence of it was
+    // misaligned).
+    const uint32_t end = PlaceFields(l, type.all_members(), 0);
+    l.size = AlignUp(end, l.align);
     FindRuns(l);
     l.flat = !l.fields.empty() && l.fields.front().runCount == l.fields.size() &&
              l.fields.front().runBytes == l.size;
@@ -131,7 +136,8 @@ void BuildUnion(DataLayout& l, const DynamicType& type) {
     l.extensibility = type.extensibility();
     l.discriminator = &LayoutOf(type.discriminator());
     l.align = 8;
-    l.size = AlignUp(PlaceFields(l, type.members(), kUnionHeaderSize), l.align);
+    const uint32_t end = PlaceFields(l, type.members(), kUnionHeaderSize);
+    l.size = AlignUp(end, l.align);
     l.zeroDefault = false;
     l.defaultCase = type.default_case_index();
     l.defaultDiscriminator = type.DefaultDiscriminatorValue();
