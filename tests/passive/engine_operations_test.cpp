@@ -159,16 +159,22 @@ TEST(PassiveOperations, LiveCaptureOnLoopbackDeliversAPeerStartedMeanwhile) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   size_t dataSamples = 0;
+  size_t withDomain = 0;
   for (const auto& sample : harness.listener.UserSamples()) {
     const auto topic = sample.fields.find("SampleMetaData.CommonMetaData.topic_name");
     if (topic == sample.fields.end() || topic->second != "DDSPerfRDataKS") continue;
     ++dataSamples;
+    // Live traffic does not wait for discovery: a sample dissected before its participant's
+    // announcement has no domain yet; every domain shown must be the publisher's.
     const auto domain = sample.fields.find("SampleMetaData.CommonMetaData.domain_id");
-    ASSERT_NE(domain, sample.fields.end()) << sample.json;
-    EXPECT_EQ(domain->second, "183");
+    if (domain != sample.fields.end()) {
+      ++withDomain;
+      EXPECT_EQ(domain->second, "183");
+    }
     EXPECT_EQ(sample.fields.count("SampleData.keyval"), 1u) << sample.json;
   }
   EXPECT_GT(dataSamples, 20u);
+  EXPECT_GT(withDomain, 20u);
   EXPECT_GT(harness.engine->Statistics().framesRead, dataSamples);
 }
 
