@@ -234,9 +234,7 @@ bool DynamicDataDissector::DissectNumberSequence(const xtypes::DynamicDataRef& d
 
 template <typename T>
 void DynamicDataDissector::WriteNumbers(const xtypes::DynamicDataRef& data) {
-  std::vector<T> values;
-  data.get_values(values);
-  json->Numbers(std::span<const T>(values));
+  json->Numbers(data.numbers<T>());
 }
 
 bool DynamicDataDissector::DissectOneValueArray(const xtypes::DynamicDataRef& data,

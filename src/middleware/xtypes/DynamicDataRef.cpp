@@ -250,6 +250,18 @@ void DynamicDataRef::get_values(std::vector<T>& values) const {
     }
 }
 
+template <typename T>
+std::span<const T> DynamicDataRef::numbers() const {
+    static_assert(std::is_arithmetic_v<T> && !std::is_same_v<T, long double> && !std::is_same_v<T, bool>);
+    const DataLayout* element = layout_->element;
+    if ((layout_->shape != Shape::SEQUENCE && layout_->shape != Shape::ARRAY) || !Accepts<T>(element->shape) ||
+        element->size != sizeof(T))
+        ThrowLogged("DynamicData: " + type().name() + " is not a collection readable as requested");
+    const std::byte* first = layout_->shape == Shape::ARRAY ? value_ : SlotAs<SequenceSlot>(value_).data();
+    // The element block was allocated as bytes and filled by copies: its numbers exist there.
+    return {reinterpret_cast<const T*>(first), member_count()};
+}
+
 std::string_view DynamicDataRef::string_view(uint32_t index) const {
     const Slot slot = Locate(index, Access::READ);
     if (slot.layout->shape != Shape::STRING)
@@ -373,6 +385,19 @@ VELTRANE_DYNAMIC_DATA_VALUE(int64_t)
 VELTRANE_DYNAMIC_DATA_VALUE(uint64_t)
 VELTRANE_DYNAMIC_DATA_VALUE(float)
 VELTRANE_DYNAMIC_DATA_VALUE(double)
+
+#define VELTRANE_DYNAMIC_DATA_NUMBERS(T) template std::span<const T> DynamicDataRef::numbers<T>() const;
+VELTRANE_DYNAMIC_DATA_NUMBERS(uint8_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(int8_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(int16_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(uint16_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(int32_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(uint32_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(int64_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(uint64_t)
+VELTRANE_DYNAMIC_DATA_NUMBERS(float)
+VELTRANE_DYNAMIC_DATA_NUMBERS(double)
+#undef VELTRANE_DYNAMIC_DATA_NUMBERS
 VELTRANE_DYNAMIC_DATA_VALUE(long double)
 VELTRANE_DYNAMIC_DATA_VALUE(std::string)
 

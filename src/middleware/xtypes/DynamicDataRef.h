@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +90,10 @@ public:
     // multi-dimensional array row-major).
     template <typename T>
     void get_values(std::vector<T>& values) const;
+    // The same elements in place, without a copy, for number kinds (not bool, not long
+    // double); valid until the collection changes.
+    template <typename T>
+    std::span<const T> numbers() const;
 
     // A view of a structure, union, sequence or array member or element, for reading and
     // writing (writing through it selects / makes present / grows like a setter does).
