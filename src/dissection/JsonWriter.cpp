@@ -184,28 +184,38 @@ struct ByteNumberTexts {
 constexpr ByteNumberTexts kUnsignedBytes(false);
 constexpr ByteNumberTexts kSignedBytes(true);
 
+// Each element's text is copied whole (8 bytes) into a buffer on the stack and the cursor
+// moved by its length; the buffer goes to `out` in chunks.
 template <typename T>
 void AppendByteNumbers(std::string& out, std::span<const T> values, bool comma) {
+  if (values.empty()) return;
   const ByteNumberTexts& table = std::is_signed_v<T> ? kSignedBytes : kUnsignedBytes;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+  const std::size_t count = values.size();
   std::size_t i = 0;
-  if (!comma && !values.empty()) {
-    const auto first = static_cast<unsigned char>(values[0]);
-    out.append(table.text[first] + 1, table.sizes[first] - 1u);
+  char buffer[4096];
+  char* cursor = buffer;
+  if (!comma) {
+    const unsigned char first = bytes[0];
+    std::memcpy(cursor, table.text[first] + 1, sizeof table.text[0] - 1);
+    cursor += table.sizes[first] - 1u;
     i = 1;
   }
-  char buffer[4096];
-  // The last entry's full 8-byte copy must fit too.
-  constexpr std::size_t kPerChunk = (sizeof buffer - 8) / 5;
-  while (i < values.size()) {
-    char* cursor = buffer;
-    const std::size_t chunkEnd = std::min(values.size(), i + kPerChunk);
+  // The widest text (",-128") and the slack of the last whole copy fit in what is left.
+  constexpr std::size_t kPerChunk = (sizeof buffer - 16) / 5;
+  while (i < count) {
+    const std::size_t chunkEnd = std::min(count, i + kPerChunk);
+#pragma GCC unroll 8
     for (; i < chunkEnd; ++i) {
-      const auto index = static_cast<unsigned char>(values[i]);
-      std::memcpy(cursor, table.text[index], 8);
-      cursor += table.sizes[index];
+      // Read once: the stores through `cursor` may alias the elements.
+      const unsigned char value = bytes[i];
+      std::memcpy(cursor, table.text[value], sizeof table.text[0]);
+      cursor += table.sizes[value];
     }
     out.append(buffer, static_cast<std::size_t>(cursor - buffer));
+    cursor = buffer;
   }
+  if (cursor != buffer) out.append(buffer, static_cast<std::size_t>(cursor - buffer));
 }
 
 template <typename T>

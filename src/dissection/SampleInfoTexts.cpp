@@ -1,5 +1,6 @@
 #include "dissection/SampleInfoTexts.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace Quorvel {
@@ -17,6 +18,7 @@ std::size_t FractionAt(std::string_view text) {
 // The information with what the holes show cleared.
 DDSSampleInfo KeyOf(DDSSampleInfo info) {
   info.sourceTimestamp = {};
+  info.receptionTimestamp = {};
   info.publicationSequenceNumber = 0;
   info.publicationVirtualSequenceNumber = 0;
   info.originalPublicationVirtualSequenceNumber = 0;
@@ -25,34 +27,34 @@ DDSSampleInfo KeyOf(DDSSampleInfo info) {
 
 }  // namespace
 
-SampleInfoTexts::Found SampleInfoTexts::Find(const DDSSampleInfo& info, const Make& make) {
+SampleInfoTexts::Found SampleInfoTexts::Find(const DDSSampleInfo& info, Make make) {
   const DDSSampleInfo key = KeyOf(info);
-  const std::uint64_t microseconds = info.sourceTimestamp.Microseconds();
   Found found;
   std::lock_guard lock(mutex_);
-  found.sourceTime = SourceTimeTextLocked(microseconds);
-  for (const Entry& entry : entries_) {
-    if (entry.key == key) {
-      found.made = entry.made;
-      return found;
-    }
+  found.sourceTime = sourceText_.Of(info.sourceTimestamp.Microseconds());
+  found.receptionTime = receptionText_.Of(info.receptionTimestamp.Microseconds());
+  const auto known = std::find_if(entries_.begin(), entries_.end(),
+                                  [&key](const Entry& entry) { return entry.key == key; });
+  if (known != entries_.end()) {
+    std::rotate(entries_.begin(), known, known + 1);
+    found.made = entries_.front().made;
+    return found;
   }
-  if (entries_.size() < kMaxKinds) {
-    entries_.push_back(Entry{key, make(key)});
-    found.made = entries_.back().made;
-  }
+  if (entries_.size() == kMaxKinds) entries_.pop_back();
+  entries_.insert(entries_.begin(), Entry{key, make(key)});
+  found.made = entries_.front().made;
   return found;
 }
 
-CommonHelperFunctions::Iso8601Text SampleInfoTexts::SourceTimeTextLocked(std::uint64_t microseconds) {
+CommonHelperFunctions::Iso8601Text SampleInfoTexts::SecondText::Of(std::uint64_t microseconds) {
   const std::uint64_t second = microseconds / kMicrosecondsPerSecond;
-  if (!hasText_ || second != textSecond_) {
+  if (!kept_ || second != second_) {
     text_ = CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds);
-    textSecond_ = second;
+    second_ = second;
     // "...:SS.ffffff<offset>": the six digits after the point are all that change within the
     // second. The fallback for a value out of range has none and is not kept, so that every
     // such value is converted (and its warning logged) as before.
-    hasText_ = FractionAt(text_.View()) != std::string_view::npos;
+    kept_ = FractionAt(text_.View()) != std::string_view::npos;
     return text_;
   }
   CommonHelperFunctions::Iso8601Text text = text_;

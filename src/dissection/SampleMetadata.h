@@ -56,7 +56,7 @@ class SampleInfoTexts;
 
 struct SampleMetadata {
   std::shared_ptr<const DDSSampleInfo> sampleInfo;
-  // Shared by the samples of one datagram (captured samples only); see SampleInfoTexts.
+  // Shared by the samples one processor dissects (captured samples only); see SampleInfoTexts.
   std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
   std::optional<SampleCommonMetadata> common;
   std::shared_ptr<const SamplePassiveMetadata> passive;  // captured samples only

@@ -298,25 +298,35 @@ std::string GroupMembers(std::string_view group, const std::function<void(Output
   return text.substr(opening.size(), text.size() - opening.size() - kClosing.size());
 }
 
-// Values that no other column of the group can show: a source time in the year 2100 and
-// sequence numbers near the most negative, one per hole.
+// Values that no other column of the group can show: source and reception times in the year
+// 2100 and sequence numbers near the most negative, one per hole.
 constexpr std::uint64_t kSourceTimeMark = 4102444800123457;
+constexpr std::uint64_t kReceptionTimeMark = 4102531200654321;
 constexpr std::array<std::int64_t, 3> kSequenceMarks = {-8070450532247928831, -8070450532247928830,
                                                         -8070450532247928829};
 
+DDSTime TimeOf(std::uint64_t microseconds) {
+  return {static_cast<std::int64_t>(microseconds / 1000000),
+          static_cast<std::uint32_t>(microseconds % 1000000) * 1000u};
+}
+
+std::string IsoText(std::uint64_t microseconds) {
+  return std::string(CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds).View());
+}
+
 std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSampleInfo& key) {
   DDSSampleInfo marked = key;
-  marked.sourceTimestamp = {static_cast<std::int64_t>(kSourceTimeMark / 1000000),
-                            static_cast<std::uint32_t>(kSourceTimeMark % 1000000) * 1000u};
+  marked.sourceTimestamp = TimeOf(kSourceTimeMark);
+  marked.receptionTimestamp = TimeOf(kReceptionTimeMark);
   marked.publicationSequenceNumber = kSequenceMarks[0];
   marked.publicationVirtualSequenceNumber = kSequenceMarks[1];
   marked.originalPublicationVirtualSequenceNumber = kSequenceMarks[2];
   const std::string members = GroupMembers(
       "DDSSampleInfo", [&marked](Outputter& output) { WriteSampleInfo(output, marked, nullptr); });
   const std::array<std::string, SampleInfoTemplate::kHoles> marks = {
-      std::to_string(kSourceTimeMark),
-      std::string(CommonHelperFunctions::EpochMicrosecondsToIso8601Text(kSourceTimeMark).View()),
-      std::to_string(kSequenceMarks[0]), std::to_string(kSequenceMarks[1]),
+      std::to_string(kSourceTimeMark),     IsoText(kSourceTimeMark),
+      std::to_string(kReceptionTimeMark),  IsoText(kReceptionTimeMark),
+      std::to_string(kSequenceMarks[0]),   std::to_string(kSequenceMarks[1]),
       std::to_string(kSequenceMarks[2])};
   auto made = std::make_shared<SampleInfoTemplate>();
   std::size_t from = 0;
@@ -334,17 +344,18 @@ std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSample
 }
 
 void WriteSampleInfoFromTemplate(Outputter& output, const SampleInfoTemplate& made,
-                                 const DDSSampleInfo& info,
-                                 const CommonHelperFunctions::Iso8601Text& sourceIso) {
+                                 const DDSSampleInfo& info, const SampleInfoTexts::Found& times) {
   const ShortText sourceMicroseconds = ShortText::Number(info.sourceTimestamp.Microseconds());
+  const ShortText receptionMicroseconds = ShortText::Number(info.receptionTimestamp.Microseconds());
   const ShortText publication = ShortText::Number(info.publicationSequenceNumber);
   const ShortText virtualSequence = ShortText::Number(info.publicationVirtualSequenceNumber);
   const ShortText original = ShortText::Number(info.originalPublicationVirtualSequenceNumber);
-  output.AddJsonGroupMembers({"SampleMetaData", "DDSSampleInfo"},
-                             {made.pieces[0], sourceMicroseconds.View(), made.pieces[1],
-                              sourceIso.View(), made.pieces[2], publication.View(), made.pieces[3],
-                              virtualSequence.View(), made.pieces[4], original.View(),
-                              made.pieces[5]});
+  output.AddJsonGroupMembers(
+      {"SampleMetaData", "DDSSampleInfo"},
+      {made.pieces[0], sourceMicroseconds.View(), made.pieces[1], times.sourceTime.View(),
+       made.pieces[2], receptionMicroseconds.View(), made.pieces[3], times.receptionTime.View(),
+       made.pieces[4], publication.View(), made.pieces[5], virtualSequence.View(), made.pieces[6],
+       original.View(), made.pieces[7]});
 }
 
 }  // namespace
@@ -362,7 +373,7 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   if (const auto& texts = sample.Metadata()->sampleInfoTexts; texts && SharesJson(output.Settings())) {
     const SampleInfoTexts::Found found = texts->Find(info, &MakeSampleInfoTemplate);
     if (found.made) {
-      WriteSampleInfoFromTemplate(output, *found.made, info, found.sourceTime);
+      WriteSampleInfoFromTemplate(output, *found.made, info, found);
       return;
     }
   }

@@ -1,6 +1,5 @@
 #include "passive/CapturedSampleMetadata.h"
 
-#include "dissection/SampleInfoTexts.h"
 #include "dissection/SampleMetadata.h"
 #include "passive/RTPSMessage.h"
 #include "passive/RTPSMessageHeader.h"
@@ -51,14 +50,14 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
                                                        const WriterKey& writer,
                                                        uint64_t sequenceNumber,
                                                        std::string topicName,
-                                                       std::optional<int64_t> domainId) {
+                                                       std::optional<int64_t> domainId,
+                                                       std::shared_ptr<SampleInfoTexts> texts) {
   auto metadata = std::make_shared<SampleMetadata>();
   metadata->sampleInfo = std::make_shared<const DDSSampleInfo>(DDSSampleInfo::ForCapturedSample(
       writer.GuidBytes(), static_cast<int64_t>(sequenceNumber), SourceTime(messageHeader),
       CaptureTime(message)));
   metadata->common = SampleCommonMetadata{std::move(topicName), domainId};
   std::call_once(message.headersOnce, [&message] {
-    message.sampleInfoTexts = std::make_shared<SampleInfoTexts>();
     if (!message.ipHeader || !message.udpHeader) return;
     auto passive = std::make_shared<SamplePassiveMetadata>();
     passive->ipHeader = IPFields(*message.ipHeader);
@@ -66,7 +65,7 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
     message.headers = std::move(passive);
   });
   metadata->passive = message.headers;
-  metadata->sampleInfoTexts = message.sampleInfoTexts;
+  metadata->sampleInfoTexts = std::move(texts);
   return metadata;
 }
 

@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
 #include "dissection/DDSSample.h"
+#include "dissection/SampleInfoTexts.h"
 #include "dissection/SampleMetadataDissector.h"
 #include "engine/core/EngineConfig.h"
 #include "passive/CapturedSampleMetadata.h"
@@ -32,7 +33,8 @@ PassiveDiscoveryProcessor::PassiveDiscoveryProcessor(
                     engineDB),
       passiveDB(std::move(engineDB)),
       queueName(std::move(queueName)),
-      className(std::move(className)) {}
+      className(std::move(className)),
+      sampleInfoTexts(std::make_shared<SampleInfoTexts>()) {}
 
 void PassiveDiscoveryProcessor::Init(std::weak_ptr<SubMessageQueue> discoveryQueue) {
   LogDebug("Init");
@@ -63,7 +65,8 @@ void PassiveDiscoveryProcessor::DeliverAnnouncement(
   auto sample = std::make_shared<DDSSample>(
       *this, Settings(),
       CapturedSampleMetadata(*data.message, data.messageHeader, data.WriterGuid(),
-                             data.header.writerSN.value, topicName, domainId));
+                             data.header.writerSN.value, topicName, domainId,
+                             sampleInfoTexts));
   feedData(*sample);
   SampleMetadataDissector::FeedOutputter(*sample, *Config());
   Deliver(std::make_shared<PassiveDissectedSample>(std::move(sample), this,

@@ -19,6 +19,7 @@
 
 namespace Quorvel {
 class DDSSample;
+class SampleInfoTexts;
 }
 
 namespace Quorvel::passive {
@@ -61,6 +62,7 @@ class PassiveDiscoveryProcessor : public DataProcessor {
   std::weak_ptr<SubMessageQueue> queue;
   const std::string queueName;
   const std::string className;
+  const std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
 };
 
 }  // namespace Quorvel::passive

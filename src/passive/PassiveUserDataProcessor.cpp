@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "dissection/DDSSample.h"
 #include "dissection/DynamicDataDissector.h"
+#include "dissection/SampleInfoTexts.h"
 #include "dissection/SampleMetadataDissector.h"
 #include "middleware/cdr/CdrCodec.h"
 #include "middleware/xtypes/DynamicData.h"
@@ -25,7 +26,8 @@ PassiveUserDataProcessor::PassiveUserDataProcessor(const std::string& typeName,
       // processors go, so no run outlives the `this` it calls.
       queue(std::make_shared<UserDataQueue>(
           std::move(pool), [this] { Operation(); }, passiveDB ? passiveDB->UserDataRuns() : 1,
-          passiveDB ? passiveDB->Gauge() : nullptr)) {
+          passiveDB ? passiveDB->Gauge() : nullptr)),
+      sampleInfoTexts(std::make_shared<SampleInfoTexts>()) {
   LogDebug("PassiveUserDataProcessor Created for type = " + typeName);
 }
 
@@ -104,7 +106,7 @@ std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(
   auto sample = std::make_shared<DDSSample>(
       *this, Settings(),
       CapturedSampleMetadata(*message.message, message.messageHeader, header.writerKey, sequence,
-                             std::move(topicName), domainId));
+                             std::move(topicName), domainId, sampleInfoTexts));
   try {
     DynamicDataDissector(data, *sample);
     SampleMetadataDissector::FeedOutputter(*sample, *Config());

@@ -21,6 +21,7 @@ class thread_pool;
 }
 
 namespace Quorvel {
+class SampleInfoTexts;
 enum class DropReason : std::uint8_t;
 }
 
@@ -61,6 +62,7 @@ class PassiveUserDataProcessor : public DataProcessor {
 
   std::shared_ptr<PassiveEngineDB> passiveDB;
   std::shared_ptr<UserDataQueue> queue;
+  const std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
 };
 
 }  // namespace Quorvel::passive

@@ -10,7 +10,6 @@
 #include <vector>
 
 namespace Quorvel {
-class SampleInfoTexts;
 struct SamplePassiveMetadata;
 }  // namespace Quorvel
 
@@ -35,8 +34,6 @@ struct RTPSMessage {
   // that is dissected and shared by the others (CapturedSampleMetadata).
   mutable std::once_flag headersOnce;
   mutable std::shared_ptr<const SamplePassiveMetadata> headers;
-  // The sample information texts its samples share, made with the headers.
-  mutable std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
 };
 
 }  // namespace Quorvel::passive
