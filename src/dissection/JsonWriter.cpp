@@ -271,6 +271,19 @@ void JsonWriter::BeginArray() {
 
 void JsonWriter::Key(std::string_view name) {
   Separate();
+  // Names are short and plain: quoted whole and appended in one step.
+  constexpr std::size_t kShortName = 64;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
+  if (name.size() <= kShortName &&
+      std::none_of(bytes, bytes + name.size(), [](unsigned char c) { return kNeedsAttention[c]; })) {
+    char quoted[kShortName + 3];
+    quoted[0] = '"';
+    std::memcpy(quoted + 1, name.data(), name.size());
+    quoted[name.size() + 1] = '"';
+    quoted[name.size() + 2] = ':';
+    text.append(quoted, name.size() + 3);
+    return;
+  }
   text += '"';
   AppendEscaped(name);
   text += "\":";

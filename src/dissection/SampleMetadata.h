@@ -52,12 +52,12 @@ struct SamplePassiveMetadata {
   mutable std::string json;
 };
 
-class SampleInfoTexts;
+class MetadataTexts;
 
 struct SampleMetadata {
   std::shared_ptr<const DDSSampleInfo> sampleInfo;
-  // Shared by the samples one processor dissects (captured samples only); see SampleInfoTexts.
-  std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
+  // Shared by the samples one processor dissects (captured samples only); see MetadataTexts.
+  std::shared_ptr<MetadataTexts> metadataTexts;
   std::optional<SampleCommonMetadata> common;
   std::shared_ptr<const SamplePassiveMetadata> passive;  // captured samples only
 };

@@ -2,7 +2,7 @@
 
 #include "dissection/CommonHelperFunctions.h"
 #include "dissection/DDSSample.h"
-#include "dissection/SampleInfoTexts.h"
+#include "dissection/MetadataTexts.h"
 #include "dissection/SampleMetadata.h"
 #include "dissection/TypeProcessor.h"
 #include "engine/core/EngineConfig.h"
@@ -237,6 +237,19 @@ void WriteSampleInfo(Outputter& output, const DDSSampleInfo& info, const TypePro
   group.End();
 }
 
+void WriteCommon(Outputter& output, const SampleCommonMetadata& common,
+                 const TypeProcessor* sizes) {
+  const CommonNames& names = NamesOf<CommonNames>();
+  GroupWriter group(output, sizes, {"SampleMetaData", "CommonMetaData"});
+  group.Text(names.topicName, common.topic_name);
+  if (common.domain_id) {
+    group.Number<long>(names.domainId, *common.domain_id);
+  } else {
+    group.Output().AddValue<long>(names.domainId, 0, std::nullopt);
+  }
+  group.End();
+}
+
 void WritePassiveHeaders(Outputter& output, const SamplePassiveMetadata& passive,
                          const TypeProcessor* sizes) {
   const IPHeaderFields& ip = passive.ipHeader;
@@ -344,7 +357,7 @@ std::shared_ptr<const SampleInfoTemplate> MakeSampleInfoTemplate(const DDSSample
 }
 
 void WriteSampleInfoFromTemplate(Outputter& output, const SampleInfoTemplate& made,
-                                 const DDSSampleInfo& info, const SampleInfoTexts::Found& times) {
+                                 const DDSSampleInfo& info, const MetadataTexts::Found& times) {
   const ShortText sourceMicroseconds = ShortText::Number(info.sourceTimestamp.Microseconds());
   const ShortText receptionMicroseconds = ShortText::Number(info.receptionTimestamp.Microseconds());
   const ShortText publication = ShortText::Number(info.publicationSequenceNumber);
@@ -370,8 +383,8 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
   if (!sample.Metadata() || !sample.Metadata()->sampleInfo) return;
   const DDSSampleInfo& info = *sample.Metadata()->sampleInfo;
   Outputter& output = sample.Output();
-  if (const auto& texts = sample.Metadata()->sampleInfoTexts; texts && SharesJson(output.Settings())) {
-    const SampleInfoTexts::Found found = texts->Find(info, &MakeSampleInfoTemplate);
+  if (const auto& texts = sample.Metadata()->metadataTexts; texts && SharesJson(output.Settings())) {
+    const MetadataTexts::Found found = texts->Find(info, &MakeSampleInfoTemplate);
     if (found.made) {
       WriteSampleInfoFromTemplate(output, *found.made, info, found);
       return;
@@ -383,16 +396,16 @@ void FeedOutputterSampleInfo(DDSSample& sample, const EngineConfig& config) {
 void FeedOutputterCommonMetadata(DDSSample& sample, const EngineConfig& config) {
   if (!sample.Metadata() || !sample.Metadata()->common) return;
   const SampleCommonMetadata& common = *sample.Metadata()->common;
-  const CommonNames& names = NamesOf<CommonNames>();
-  GroupWriter group(sample.Output(), config.commonMetadataTypeProcessor.get(),
-                    {"SampleMetaData", "CommonMetaData"});
-  group.Text(names.topicName, common.topic_name);
-  if (common.domain_id) {
-    group.Number<long>(names.domainId, *common.domain_id);
-  } else {
-    group.Output().AddValue<long>(names.domainId, 0, std::nullopt);
+  Outputter& output = sample.Output();
+  if (const auto& texts = sample.Metadata()->metadataTexts; texts && SharesJson(output.Settings())) {
+    const auto members = texts->CommonMembers(common, [](const SampleCommonMetadata& key) {
+      return GroupMembers("CommonMetaData",
+                          [&key](Outputter& group) { WriteCommon(group, key, nullptr); });
+    });
+    output.AddJsonGroupMembers({"SampleMetaData", "CommonMetaData"}, {*members});
+    return;
   }
-  group.End();
+  WriteCommon(output, common, config.commonMetadataTypeProcessor.get());
 }
 
 void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config) {

@@ -51,7 +51,7 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
                                                        uint64_t sequenceNumber,
                                                        std::string topicName,
                                                        std::optional<int64_t> domainId,
-                                                       std::shared_ptr<SampleInfoTexts> texts) {
+                                                       std::shared_ptr<MetadataTexts> texts) {
   auto metadata = std::make_shared<SampleMetadata>();
   metadata->sampleInfo = std::make_shared<const DDSSampleInfo>(DDSSampleInfo::ForCapturedSample(
       writer.GuidBytes(), static_cast<int64_t>(sequenceNumber), SourceTime(messageHeader),
@@ -65,7 +65,7 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
     message.headers = std::move(passive);
   });
   metadata->passive = message.headers;
-  metadata->sampleInfoTexts = std::move(texts);
+  metadata->metadataTexts = std::move(texts);
   return metadata;
 }
 

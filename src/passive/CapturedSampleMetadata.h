@@ -4,7 +4,7 @@
 // number, the INFO_TS in force, the frame's capture time), its topic and domain, and the IPv4
 // and UDP headers of the datagram that carried it. Shared by the discovery and user-data
 // processors, so every captured sample carries the same metadata columns. `texts` are those of
-// the processor that dissects it (see SampleInfoTexts).
+// the processor that dissects it (see MetadataTexts).
 
 #include "passive/RTPSIdentifiers.h"
 
@@ -14,7 +14,7 @@
 #include <string>
 
 namespace Quorvel {
-class SampleInfoTexts;
+class MetadataTexts;
 struct SampleMetadata;
 }
 
@@ -29,7 +29,7 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
                                                        uint64_t sequenceNumber,
                                                        std::string topicName,
                                                        std::optional<int64_t> domainId,
-                                                       std::shared_ptr<SampleInfoTexts> texts);
+                                                       std::shared_ptr<MetadataTexts> texts);
 
 // The key of the participant that owns `writer`: its GUID prefix with the participant's
 // entity id (DDSI-RTPS 2.5, 9.3.1.2).

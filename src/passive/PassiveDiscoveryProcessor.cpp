@@ -3,7 +3,7 @@
 #include "common/Log.h"
 #include "ddsconfig/EngineDDSConfig.h"
 #include "dissection/DDSSample.h"
-#include "dissection/SampleInfoTexts.h"
+#include "dissection/MetadataTexts.h"
 #include "dissection/SampleMetadataDissector.h"
 #include "engine/core/EngineConfig.h"
 #include "passive/CapturedSampleMetadata.h"
@@ -34,7 +34,7 @@ PassiveDiscoveryProcessor::PassiveDiscoveryProcessor(
       passiveDB(std::move(engineDB)),
       queueName(std::move(queueName)),
       className(std::move(className)),
-      sampleInfoTexts(std::make_shared<SampleInfoTexts>()) {}
+      metadataTexts(std::make_shared<MetadataTexts>()) {}
 
 void PassiveDiscoveryProcessor::Init(std::weak_ptr<SubMessageQueue> discoveryQueue) {
   LogDebug("Init");
@@ -66,7 +66,7 @@ void PassiveDiscoveryProcessor::DeliverAnnouncement(
       *this, Settings(),
       CapturedSampleMetadata(*data.message, data.messageHeader, data.WriterGuid(),
                              data.header.writerSN.value, topicName, domainId,
-                             sampleInfoTexts));
+                             metadataTexts));
   feedData(*sample);
   SampleMetadataDissector::FeedOutputter(*sample, *Config());
   Deliver(std::make_shared<PassiveDissectedSample>(std::move(sample), this,

@@ -19,7 +19,7 @@
 
 namespace Quorvel {
 class DDSSample;
-class SampleInfoTexts;
+class MetadataTexts;
 }
 
 namespace Quorvel::passive {
@@ -62,7 +62,7 @@ class PassiveDiscoveryProcessor : public DataProcessor {
   std::weak_ptr<SubMessageQueue> queue;
   const std::string queueName;
   const std::string className;
-  const std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
+  const std::shared_ptr<MetadataTexts> metadataTexts;
 };
 
 }  // namespace Quorvel::passive

@@ -3,7 +3,7 @@
 #include "common/Log.h"
 #include "dissection/DDSSample.h"
 #include "dissection/DynamicDataDissector.h"
-#include "dissection/SampleInfoTexts.h"
+#include "dissection/MetadataTexts.h"
 #include "dissection/SampleMetadataDissector.h"
 #include "middleware/cdr/CdrCodec.h"
 #include "middleware/xtypes/DynamicData.h"
@@ -27,7 +27,7 @@ PassiveUserDataProcessor::PassiveUserDataProcessor(const std::string& typeName,
       queue(std::make_shared<UserDataQueue>(
           std::move(pool), [this] { Operation(); }, passiveDB ? passiveDB->UserDataRuns() : 1,
           passiveDB ? passiveDB->Gauge() : nullptr)),
-      sampleInfoTexts(std::make_shared<SampleInfoTexts>()) {
+      metadataTexts(std::make_shared<MetadataTexts>()) {
   LogDebug("PassiveUserDataProcessor Created for type = " + typeName);
 }
 
@@ -106,7 +106,7 @@ std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(
   auto sample = std::make_shared<DDSSample>(
       *this, Settings(),
       CapturedSampleMetadata(*message.message, message.messageHeader, header.writerKey, sequence,
-                             std::move(topicName), domainId, sampleInfoTexts));
+                             std::move(topicName), domainId, metadataTexts));
   try {
     DynamicDataDissector(data, *sample);
     SampleMetadataDissector::FeedOutputter(*sample, *Config());

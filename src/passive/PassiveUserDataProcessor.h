@@ -21,7 +21,7 @@ class thread_pool;
 }
 
 namespace Quorvel {
-class SampleInfoTexts;
+class MetadataTexts;
 enum class DropReason : std::uint8_t;
 }
 
@@ -62,7 +62,7 @@ class PassiveUserDataProcessor : public DataProcessor {
 
   std::shared_ptr<PassiveEngineDB> passiveDB;
   std::shared_ptr<UserDataQueue> queue;
-  const std::shared_ptr<SampleInfoTexts> sampleInfoTexts;
+  const std::shared_ptr<MetadataTexts> metadataTexts;
 };
 
 }  // namespace Quorvel::passive

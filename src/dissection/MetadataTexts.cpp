@@ -1,4 +1,4 @@
-#include "dissection/SampleInfoTexts.h"
+#include "dissection/MetadataTexts.h"
 
 #include <algorithm>
 #include <string_view>
@@ -15,6 +15,21 @@ std::size_t FractionAt(std::string_view text) {
   return point == std::string_view::npos || point + 7 > text.size() ? std::string_view::npos : point;
 }
 
+// The entry of `entries` whose key `matches`, moved to the front, or made by `make` there
+// (replacing the one used longest ago when `entries` holds `most`).
+template <typename Entry, typename Matches, typename MakeEntry>
+const Entry& FrontEntry(std::vector<Entry>& entries, std::size_t most, Matches matches,
+                        MakeEntry make) {
+  const auto known = std::find_if(entries.begin(), entries.end(), matches);
+  if (known != entries.end()) {
+    std::rotate(entries.begin(), known, known + 1);
+    return entries.front();
+  }
+  if (entries.size() == most) entries.pop_back();
+  entries.insert(entries.begin(), make());
+  return entries.front();
+}
+
 // The information with what the holes show cleared.
 DDSSampleInfo KeyOf(DDSSampleInfo info) {
   info.sourceTimestamp = {};
@@ -27,26 +42,33 @@ DDSSampleInfo KeyOf(DDSSampleInfo info) {
 
 }  // namespace
 
-SampleInfoTexts::Found SampleInfoTexts::Find(const DDSSampleInfo& info, Make make) {
+MetadataTexts::Found MetadataTexts::Find(const DDSSampleInfo& info, Make make) {
   const DDSSampleInfo key = KeyOf(info);
   Found found;
   std::lock_guard lock(mutex_);
   found.sourceTime = sourceText_.Of(info.sourceTimestamp.Microseconds());
   found.receptionTime = receptionText_.Of(info.receptionTimestamp.Microseconds());
-  const auto known = std::find_if(entries_.begin(), entries_.end(),
-                                  [&key](const Entry& entry) { return entry.key == key; });
-  if (known != entries_.end()) {
-    std::rotate(entries_.begin(), known, known + 1);
-    found.made = entries_.front().made;
-    return found;
-  }
-  if (entries_.size() == kMaxKinds) entries_.pop_back();
-  entries_.insert(entries_.begin(), Entry{key, make(key)});
-  found.made = entries_.front().made;
+  found.made = FrontEntry(
+                   entries_, kMaxKinds, [&key](const Entry& entry) { return entry.key == key; },
+                   [&] { return Entry{key, make(key)}; })
+                   .made;
   return found;
 }
 
-CommonHelperFunctions::Iso8601Text SampleInfoTexts::SecondText::Of(std::uint64_t microseconds) {
+std::shared_ptr<const std::string> MetadataTexts::CommonMembers(const SampleCommonMetadata& common,
+                                                                MakeCommon make) {
+  std::lock_guard lock(mutex_);
+  return FrontEntry(
+             commonEntries_, kMaxKinds,
+             [&common](const CommonEntry& entry) {
+               return entry.key.domain_id == common.domain_id &&
+                      entry.key.topic_name == common.topic_name;
+             },
+             [&] { return CommonEntry{common, std::make_shared<const std::string>(make(common))}; })
+      .members;
+}
+
+CommonHelperFunctions::Iso8601Text MetadataTexts::SecondText::Of(std::uint64_t microseconds) {
   const std::uint64_t second = microseconds / kMicrosecondsPerSecond;
   if (!kept_ || second != second_) {
     text_ = CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds);

@@ -1,4 +1,4 @@
-#include "dissection/SampleInfoTexts.h"
+#include "dissection/MetadataTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ std::string Iso(std::uint64_t microseconds) {
   return std::string(CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds).View());
 }
 
-TEST(SampleInfoTexts, OneTemplatePerWriterWhateverTheTimesAndSequenceNumbers) {
-  SampleInfoTexts texts;
+TEST(MetadataTexts, OneTemplatePerWriterWhateverTheTimesAndSequenceNumbers) {
+  MetadataTexts texts;
   madeCount = 0;
   // Times that cross second boundaries in both directions, source and reception apart.
   const std::uint64_t times[][2] = {{1765000000999999, 1765000001000000},
@@ -54,8 +54,8 @@ TEST(SampleInfoTexts, OneTemplatePerWriterWhateverTheTimesAndSequenceNumbers) {
   EXPECT_EQ(madeCount, 1);
 }
 
-TEST(SampleInfoTexts, ManyWritersEachGetTheirOwnTemplate) {
-  SampleInfoTexts texts;
+TEST(MetadataTexts, ManyWritersEachGetTheirOwnTemplate) {
+  MetadataTexts texts;
   madeCount = 0;
   // More writers than are kept: the ones used longest ago are made again, never confused.
   constexpr int kWriters = 100;

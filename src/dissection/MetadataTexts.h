@@ -1,5 +1,8 @@
 #pragma once
 
+// The JSON texts of the metadata groups that the samples a processor dissects share, for JSON
+// as the only output with numbers as values.
+//
 // The samples of one writer mostly share their sample information: its GUIDs and the states;
 // only the sequence numbers, the source time (INFO_TS) and the reception time differ. With
 // JSON as the only output and numbers as values, the text of their "DDSSampleInfo" group is
@@ -9,9 +12,13 @@
 // ISO 8601 texts are kept for their second: consecutive samples mostly share it, and only the
 // microseconds then change. A dissecting processor keeps one of these for all its samples;
 // SampleMetadataDissector makes and uses the templates.
+//
+// The "CommonMetaData" group (topic and domain) is the same for every sample of a topic in a
+// domain: its text is made once per pair.
 
 #include "dissection/CommonHelperFunctions.h"
 #include "dissection/DDSSampleInfo.h"
+#include "dissection/SampleMetadata.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +36,7 @@ struct SampleInfoTemplate {
   std::array<std::string, kHoles + 1> pieces;
 };
 
-class SampleInfoTexts {
+class MetadataTexts {
  public:
   using Make = std::shared_ptr<const SampleInfoTemplate> (*)(const DDSSampleInfo&);
 
@@ -44,12 +51,21 @@ class SampleInfoTexts {
   // none.
   Found Find(const DDSSampleInfo& info, Make make);
 
+  using MakeCommon = std::string (*)(const SampleCommonMetadata&);
+  // The members of the common group of `common`, made by `make` the first time.
+  std::shared_ptr<const std::string> CommonMembers(const SampleCommonMetadata& common,
+                                                   MakeCommon make);
+
  private:
-  // Kinds beyond this many (writers, mostly) replace the one used longest ago.
+  // Kinds beyond this many (writers, topics) replace the one used longest ago.
   static constexpr std::size_t kMaxKinds = 64;
   struct Entry {
     DDSSampleInfo key;
     std::shared_ptr<const SampleInfoTemplate> made;
+  };
+  struct CommonEntry {
+    SampleCommonMetadata key;
+    std::shared_ptr<const std::string> members;
   };
   // The ISO 8601 text of the last second converted, for times within it.
   class SecondText {
@@ -65,6 +81,7 @@ class SampleInfoTexts {
   std::mutex mutex_;
   // Most recently used first.
   std::vector<Entry> entries_;
+  std::vector<CommonEntry> commonEntries_;
   SecondText sourceText_;
   SecondText receptionText_;
 };
