@@ -13,16 +13,25 @@
 // depend on a pool thread that the waiter occupies (not for a serialized queue: it would break
 // its order).
 // A PipelineGauge, when given, counts the elements waiting in the FIFO.
+// With ReturnConsumedToEnqueuer, the elements a consumer hands back through Retire are
+// destroyed by the (single) enqueuing thread on its next Enqueue: the memory goes back to the
+// allocator arena it came from, instead of a consumer thread freeing into an arena that the
+// producer is allocating from at the same moment (a lock both contend for). At most
+// kMostRetired wait for it, so a queue that receives nothing more holds little memory.
+// With `maxRuns` kOnEnqueuingThread, no run is posted: the single thread that enqueues consumes
+// each element at once, keeping arrival order without handing the element to another core.
 
 #include "passive/PipelineGauge.h"
 #include "passive/ThreadPoolPost.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -36,24 +45,31 @@ class MessageQueueManager
  public:
   using Consumer = std::function<void()>;
   static constexpr size_t kRunBatch = 256;
+  static constexpr size_t kOnEnqueuingThread = 0;
+  static constexpr size_t kMostRetired = 512;
 
   MessageQueueManager(std::shared_ptr<boost::asio::thread_pool> pool, Consumer consumer,
                       size_t maxRuns = 1, std::shared_ptr<PipelineGauge> gauge = nullptr)
       : pool_(std::move(pool)), consumer_(std::move(consumer)),
-        maxRuns_(maxRuns == 0 ? 1 : maxRuns), gauge_(std::move(gauge)) {}
+        onEnqueuingThread_(maxRuns == kOnEnqueuingThread),
+        maxRuns_(maxRuns == kOnEnqueuingThread ? 1 : maxRuns), gauge_(std::move(gauge)) {}
 
   void Enqueue(std::shared_ptr<const T> element) {
     if (gauge_) gauge_->Add();
     bool post = false;
+    // Destroyed when this call returns, outside the lock.
+    std::vector<std::shared_ptr<const T>> retired;
     {
       std::lock_guard lock(mutex_);
+      retired.swap(retired_);
       fifo_.push_back(std::move(element));
-      if (runs_ < maxRuns_) {
+      if (!onEnqueuingThread_ && runs_ < maxRuns_) {
         ++runs_;
         post = true;
       }
     }
     changed_.notify_all();
+    if (onEnqueuingThread_) RunQueuedHere();
     if (post) PostRun();
   }
 
@@ -105,6 +121,20 @@ class MessageQueueManager
     }
     if (gauge_ && !elements.empty()) gauge_->Remove(elements.size());
     return elements;
+  }
+
+  void ReturnConsumedToEnqueuer() { returnToEnqueuer_.store(true); }
+  // Hands consumed elements back (see ReturnConsumedToEnqueuer); without it they go at once.
+  void Retire(std::vector<std::shared_ptr<const T>> elements) {
+    if (!returnToEnqueuer_.load(std::memory_order_relaxed)) return;
+    std::lock_guard lock(mutex_);
+    if (retired_.size() + elements.size() > kMostRetired) return;
+    if (retired_.empty()) {
+      retired_.swap(elements);
+    } else {
+      retired_.insert(retired_.end(), std::make_move_iterator(elements.begin()),
+                      std::make_move_iterator(elements.end()));
+    }
   }
 
   bool IsEmpty() const {
@@ -175,11 +205,14 @@ class MessageQueueManager
 
   std::shared_ptr<boost::asio::thread_pool> pool_;
   Consumer consumer_;
+  const bool onEnqueuingThread_;
   const size_t maxRuns_;
   std::shared_ptr<PipelineGauge> gauge_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::shared_ptr<const T>> fifo_;
+  std::atomic<bool> returnToEnqueuer_{false};
+  std::vector<std::shared_ptr<const T>> retired_;
   size_t runs_ = 0;
   size_t executing_ = 0;
   uint64_t pops_ = 0;

@@ -161,11 +161,12 @@ void PassiveEngine::Init() {
   p.rtpsProcessor =
       std::make_unique<PassiveRTPSMessageProcessor>(config->operationMode, std::move(targets));
   // A recording's messages are routed in file order, so an announcement is never overtaken by
-  // the samples that follow it in the file, nor acted on before the samples that precede it;
-  // live traffic is parsed on every pool thread.
+  // the samples that follow it in the file, nor acted on before the samples that precede it:
+  // they are parsed on the capture thread, which has the datagram in its cache and is
+  // otherwise idle while the pool dissects. Live traffic is parsed on every pool thread.
   p.rtpsQueue = std::make_shared<Pipeline::RTPSQueue>(
       mainPool, [&processor = *p.rtpsProcessor] { processor.Operation(); },
-      recording ? 1 : threads, gauge);
+      recording ? Pipeline::RTPSQueue::kOnEnqueuingThread : threads, gauge);
 
   p.rtpsProcessor->Init(p.rtpsQueue);
   p.rtpsProcessor->SetCounters(Counters());

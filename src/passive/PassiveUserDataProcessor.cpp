@@ -28,6 +28,8 @@ PassiveUserDataProcessor::PassiveUserDataProcessor(const std::string& typeName,
           std::move(pool), [this] { Operation(); }, passiveDB ? passiveDB->UserDataRuns() : 1,
           passiveDB ? passiveDB->Gauge() : nullptr)),
       metadataTexts(std::make_shared<MetadataTexts>()) {
+  // A recording's samples are routed by the capture thread alone (see PassiveEngine).
+  if (passiveDB && passiveDB->Sequencer()) queue->ReturnConsumedToEnqueuer();
   LogDebug("PassiveUserDataProcessor Created for type = " + typeName);
 }
 
@@ -36,12 +38,13 @@ PassiveUserDataProcessor::~PassiveUserDataProcessor() {
 }
 
 void PassiveUserDataProcessor::Operation() {
-  const auto messages = queue->PopUpTo(kSamplesPerRun);
+  auto messages = queue->PopUpTo(kSamplesPerRun);
   if (messages.empty()) {
     LogDebug("No message in queue (in shutdown process)");
     return;
   }
   for (const auto& message : messages) Dissect(*message);
+  queue->Retire(std::move(messages));
 }
 
 void PassiveUserDataProcessor::Dissect(const RTPSUserDataMessage& message) {

@@ -1,6 +1,7 @@
 // The pipeline's building blocks under threads: MessageQueueManager's bounded runs (no more
 // consumers at once than allowed, each element once, the gauge following the FIFO, idleness,
-// runs outliving their queue, draining on the caller's thread), PipelineGauge's pause, and
+// runs outliving their queue, draining on the caller's thread, consumption on the enqueuing
+// thread, consumed elements handed back to it), PipelineGauge's pause, and
 // DeliverySequencer's restored order.
 
 #include "passive/DeliverySequencer.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <numeric>
 #include <random>
 #include <thread>
@@ -152,6 +154,92 @@ TEST(QueueRuns, RunQueuedHereConsumesOnTheCallingThreadWhenThePoolIsBusy) {
   EXPECT_FALSE(queue->IsIdle());  // the posted runs have not run yet
   release = true;
   EXPECT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
+  pool->join();
+}
+
+// Records the thread that destroys it.
+struct Tracked {
+  explicit Tracked(std::vector<std::thread::id>& destroyers) : destroyers(destroyers) {}
+  ~Tracked() {
+    const std::lock_guard lock(mutex);
+    destroyers.push_back(std::this_thread::get_id());
+  }
+  static inline std::mutex mutex;
+  std::vector<std::thread::id>& destroyers;
+};
+
+// A recording's router parses on the capture thread and gets back what the dissecting threads
+// are done with: the elements consumed on the pool are destroyed by the enqueuing thread, at
+// its next Enqueue; without the hand-back, or beyond the bound, they go where consumed.
+TEST(QueueRuns, ConsumedElementsGoBackToTheEnqueuingThreadWithinTheBound) {
+  for (const bool handBack : {true, false}) {
+    SCOPED_TRACE(handBack);
+    auto pool = std::make_shared<boost::asio::thread_pool>(1);
+    std::vector<std::thread::id> destroyers;
+    std::weak_ptr<MessageQueueManager<Tracked>> weak;
+    auto queue = std::make_shared<MessageQueueManager<Tracked>>(pool, [&] {
+      const auto self = weak.lock();
+      self->Retire(self->PopUpTo(MessageQueueManager<Tracked>::kMostRetired + 1));
+    });
+    weak = queue;
+    if (handBack) queue->ReturnConsumedToEnqueuer();
+    for (int i = 0; i < 3; ++i) {
+      queue->Enqueue(std::make_shared<const Tracked>(destroyers));
+      ASSERT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
+    }
+    pool->join();  // no run holds the queue any more
+    {
+      const std::lock_guard lock(Tracked::mutex);
+      // Handed back, the third waits for an Enqueue.
+      ASSERT_EQ(destroyers.size(), handBack ? 2u : 3u);
+      for (const auto& destroyer : destroyers) {
+        EXPECT_EQ(destroyer == std::this_thread::get_id(), handBack);
+      }
+    }
+    queue.reset();
+    EXPECT_EQ(destroyers.size(), 3u);
+  }
+  // More than the bound at once are not kept.
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::vector<std::thread::id> destroyers;
+  std::weak_ptr<MessageQueueManager<Tracked>> weak;
+  std::atomic<bool> release{false};
+  auto queue = std::make_shared<MessageQueueManager<Tracked>>(pool, [&] {
+    while (!release.load()) std::this_thread::yield();
+    const auto self = weak.lock();
+    self->Retire(self->PopUpTo(MessageQueueManager<Tracked>::kMostRetired + 1));
+  });
+  weak = queue;
+  queue->ReturnConsumedToEnqueuer();
+  for (size_t i = 0; i <= MessageQueueManager<Tracked>::kMostRetired; ++i) {
+    queue->Enqueue(std::make_shared<const Tracked>(destroyers));
+  }
+  release = true;
+  ASSERT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
+  pool->join();
+  EXPECT_EQ(destroyers.size(), MessageQueueManager<Tracked>::kMostRetired + 1);
+  queue.reset();
+}
+
+// With no runs posted, each element is consumed by the thread that enqueues it, at once.
+TEST(QueueRuns, OnTheEnqueuingThreadEachElementIsConsumedBeforeEnqueueReturns) {
+  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  std::vector<std::pair<int, std::thread::id>> consumed;
+  std::weak_ptr<IntQueue> weak;
+  auto queue = std::make_shared<IntQueue>(
+      pool,
+      [&] {
+        if (const auto element = weak.lock()->Pop())
+          consumed.emplace_back(*element, std::this_thread::get_id());
+      },
+      IntQueue::kOnEnqueuingThread);
+  weak = queue;
+  for (int i = 0; i < 3; ++i) {
+    queue->Enqueue(std::make_shared<const int>(i));
+    ASSERT_EQ(consumed.size(), static_cast<size_t>(i + 1));
+    EXPECT_EQ(consumed.back(), std::make_pair(i, std::this_thread::get_id()));
+  }
+  EXPECT_TRUE(queue->IsIdle());
   pool->join();
 }
 
