@@ -13,25 +13,21 @@
 // depend on a pool thread that the waiter occupies (not for a serialized queue: it would break
 // its order).
 // A PipelineGauge, when given, counts the elements waiting in the FIFO.
-// With ReturnConsumedToEnqueuer, the elements a consumer hands back through Retire are
-// destroyed by the (single) enqueuing thread on its next Enqueue: the memory goes back to the
-// allocator arena it came from, instead of a consumer thread freeing into an arena that the
-// producer is allocating from at the same moment (a lock both contend for). At most
-// kMostRetired wait for it, so a queue that receives nothing more holds little memory.
+// With ReturnConsumedTo, the elements a consumer hands back through Retire wait in that bin
+// for the (single) enqueuing thread to destroy on its next Enqueue (see RetiredElements).
 // With `maxRuns` kOnEnqueuingThread, no run is posted: the single thread that enqueues consumes
 // each element at once, keeping arrival order without handing the element to another core.
 
 #include "passive/PipelineGauge.h"
+#include "passive/RetiredElements.h"
 #include "passive/ThreadPoolPost.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -46,7 +42,6 @@ class MessageQueueManager
   using Consumer = std::function<void()>;
   static constexpr size_t kRunBatch = 256;
   static constexpr size_t kOnEnqueuingThread = 0;
-  static constexpr size_t kMostRetired = 512;
 
   MessageQueueManager(std::shared_ptr<boost::asio::thread_pool> pool, Consumer consumer,
                       size_t maxRuns = 1, std::shared_ptr<PipelineGauge> gauge = nullptr)
@@ -57,11 +52,9 @@ class MessageQueueManager
   void Enqueue(std::shared_ptr<const T> element) {
     if (gauge_) gauge_->Add();
     bool post = false;
-    // Destroyed when this call returns, outside the lock.
-    std::vector<std::shared_ptr<const T>> retired;
+    if (retired_) retired_->Release();
     {
       std::lock_guard lock(mutex_);
-      retired.swap(retired_);
       fifo_.push_back(std::move(element));
       if (!onEnqueuingThread_ && runs_ < maxRuns_) {
         ++runs_;
@@ -123,18 +116,11 @@ class MessageQueueManager
     return elements;
   }
 
-  void ReturnConsumedToEnqueuer() { returnToEnqueuer_.store(true); }
-  // Hands consumed elements back (see ReturnConsumedToEnqueuer); without it they go at once.
+  // Set once, before the first Enqueue.
+  void ReturnConsumedTo(std::shared_ptr<RetiredElements<T>> bin) { retired_ = std::move(bin); }
+  // Hands consumed elements back (see ReturnConsumedTo); without a bin they go at once.
   void Retire(std::vector<std::shared_ptr<const T>> elements) {
-    if (!returnToEnqueuer_.load(std::memory_order_relaxed)) return;
-    std::lock_guard lock(mutex_);
-    if (retired_.size() + elements.size() > kMostRetired) return;
-    if (retired_.empty()) {
-      retired_.swap(elements);
-    } else {
-      retired_.insert(retired_.end(), std::make_move_iterator(elements.begin()),
-                      std::make_move_iterator(elements.end()));
-    }
+    if (retired_) retired_->Add(std::move(elements));
   }
 
   bool IsEmpty() const {
@@ -211,8 +197,7 @@ class MessageQueueManager
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::shared_ptr<const T>> fifo_;
-  std::atomic<bool> returnToEnqueuer_{false};
-  std::vector<std::shared_ptr<const T>> retired_;
+  std::shared_ptr<RetiredElements<T>> retired_;
   size_t runs_ = 0;
   size_t executing_ = 0;
   uint64_t pops_ = 0;

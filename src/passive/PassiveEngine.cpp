@@ -133,7 +133,9 @@ void PassiveEngine::Init() {
   // the capture thread beside it, a second thread taking neighbouring samples of one type cost
   // more in allocator and cache contention than it added (about 250,000 against 400,000
   // samples/s). Live traffic still spreads a type over the pool.
-  passiveDB->SetPipeline(gauge, recording ? 1 : threads, sequencer);
+  passiveDB->SetPipeline(
+      gauge, recording ? 1 : threads, sequencer,
+      recording ? std::make_shared<RetiredElements<RTPSUserDataMessage>>() : nullptr);
 
   auto built = std::make_unique<Pipeline>();
   Pipeline& p = *built;

@@ -11,6 +11,7 @@
 
 #include "engine/core/EngineDB.h"
 #include "passive/DiscoveryRecordStore.h"
+#include "passive/RetiredElements.h"
 
 #include <map>
 #include <memory>
@@ -26,6 +27,7 @@ namespace Quorvel::passive {
 class DeliverySequencer;
 class PipelineGauge;
 class PassiveUserDataProcessor;
+struct RTPSUserDataMessage;
 
 // The Insert / Is...Exists / Get / Remove operations of the discovery records are those of
 // DiscoveryRecordStore.
@@ -57,21 +59,29 @@ class PassiveEngineDB : public EngineDB, public DiscoveryRecordStore {
   // How the user-data queues are built: the gauge of the pipeline (may be null), how many
   // pool threads may dissect one type at once, and the delivery order of a recording (null
   // outside RECORD_DISSECTION). Set once, before any capture starts.
+  // A recording's samples are routed by its capture thread alone, which also frees them:
+  // `retired` is where the user-data queues hand them back (null outside RECORD_DISSECTION).
   void SetPipeline(std::shared_ptr<PipelineGauge> gauge, size_t userDataRuns,
-                   std::shared_ptr<DeliverySequencer> sequencer) {
+                   std::shared_ptr<DeliverySequencer> sequencer,
+                   std::shared_ptr<RetiredElements<RTPSUserDataMessage>> retired) {
     pipelineGauge = std::move(gauge);
     userDataRunLimit = userDataRuns;
     deliverySequencer = std::move(sequencer);
+    retiredUserData = std::move(retired);
   }
   const std::shared_ptr<PipelineGauge>& Gauge() const { return pipelineGauge; }
   size_t UserDataRuns() const { return userDataRunLimit; }
   const std::shared_ptr<DeliverySequencer>& Sequencer() const { return deliverySequencer; }
+  const std::shared_ptr<RetiredElements<RTPSUserDataMessage>>& RetiredUserData() const {
+    return retiredUserData;
+  }
 
  private:
   std::shared_ptr<boost::asio::thread_pool> pool;
   std::shared_ptr<PipelineGauge> pipelineGauge;
   size_t userDataRunLimit = 1;
   std::shared_ptr<DeliverySequencer> deliverySequencer;
+  std::shared_ptr<RetiredElements<RTPSUserDataMessage>> retiredUserData;
   mutable std::shared_mutex processorsMutex;
   std::map<std::string, std::shared_ptr<PassiveUserDataProcessor>> processors;
 };

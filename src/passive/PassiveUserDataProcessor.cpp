@@ -28,8 +28,7 @@ PassiveUserDataProcessor::PassiveUserDataProcessor(const std::string& typeName,
           std::move(pool), [this] { Operation(); }, passiveDB ? passiveDB->UserDataRuns() : 1,
           passiveDB ? passiveDB->Gauge() : nullptr)),
       metadataTexts(std::make_shared<MetadataTexts>()) {
-  // A recording's samples are routed by the capture thread alone (see PassiveEngine).
-  if (passiveDB && passiveDB->Sequencer()) queue->ReturnConsumedToEnqueuer();
+  if (passiveDB) queue->ReturnConsumedTo(passiveDB->RetiredUserData());
   LogDebug("PassiveUserDataProcessor Created for type = " + typeName);
 }
 

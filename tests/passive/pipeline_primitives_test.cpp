@@ -7,6 +7,7 @@
 #include "passive/DeliverySequencer.h"
 #include "passive/MessageQueueManager.h"
 #include "passive/PipelineGauge.h"
+#include "passive/RetiredElements.h"
 
 #include "dissection/DissectedSample.h"
 
@@ -170,24 +171,35 @@ struct Tracked {
 
 // A recording's router parses on the capture thread and gets back what the dissecting threads
 // are done with: the elements consumed on the pool are destroyed by the enqueuing thread, at
-// its next Enqueue; without the hand-back, or beyond the bound, they go where consumed.
+// its next Enqueue into any queue sharing the bin; without a bin, or beyond the bound, they go
+// where consumed.
 TEST(QueueRuns, ConsumedElementsGoBackToTheEnqueuingThreadWithinTheBound) {
+  using TrackedQueue = MessageQueueManager<Tracked>;
   for (const bool handBack : {true, false}) {
     SCOPED_TRACE(handBack);
     auto pool = std::make_shared<boost::asio::thread_pool>(1);
     std::vector<std::thread::id> destroyers;
-    std::weak_ptr<MessageQueueManager<Tracked>> weak;
-    auto queue = std::make_shared<MessageQueueManager<Tracked>>(pool, [&] {
-      const auto self = weak.lock();
-      self->Retire(self->PopUpTo(MessageQueueManager<Tracked>::kMostRetired + 1));
-    });
-    weak = queue;
-    if (handBack) queue->ReturnConsumedToEnqueuer();
+    const auto bin = handBack ? std::make_shared<RetiredElements<Tracked>>() : nullptr;
+    std::vector<std::shared_ptr<TrackedQueue>> queues;
+    std::weak_ptr<TrackedQueue> first;
+    std::weak_ptr<TrackedQueue> second;
+    const auto consumeFrom = [](std::weak_ptr<TrackedQueue>& weak) {
+      return [&weak] {
+        const auto self = weak.lock();
+        self->Retire(self->PopUpTo(8));
+      };
+    };
+    queues.push_back(std::make_shared<TrackedQueue>(pool, consumeFrom(first)));
+    queues.push_back(std::make_shared<TrackedQueue>(pool, consumeFrom(second)));
+    first = queues[0];
+    second = queues[1];
+    for (const auto& queue : queues) queue->ReturnConsumedTo(bin);
+    // Alternate queues: each Enqueue releases what either queue's consumer handed back.
     for (int i = 0; i < 3; ++i) {
-      queue->Enqueue(std::make_shared<const Tracked>(destroyers));
-      ASSERT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
+      queues[i % 2]->Enqueue(std::make_shared<const Tracked>(destroyers));
+      ASSERT_TRUE(queues[i % 2]->WaitUntilIdle(std::chrono::seconds(10)));
     }
-    pool->join();  // no run holds the queue any more
+    pool->join();  // no run holds a queue any more
     {
       const std::lock_guard lock(Tracked::mutex);
       // Handed back, the third waits for an Enqueue.
@@ -196,29 +208,19 @@ TEST(QueueRuns, ConsumedElementsGoBackToTheEnqueuingThreadWithinTheBound) {
         EXPECT_EQ(destroyer == std::this_thread::get_id(), handBack);
       }
     }
-    queue.reset();
+    if (bin) bin->Release();
     EXPECT_EQ(destroyers.size(), 3u);
   }
   // More than the bound at once are not kept.
-  auto pool = std::make_shared<boost::asio::thread_pool>(1);
+  RetiredElements<Tracked> bin;
   std::vector<std::thread::id> destroyers;
-  std::weak_ptr<MessageQueueManager<Tracked>> weak;
-  std::atomic<bool> release{false};
-  auto queue = std::make_shared<MessageQueueManager<Tracked>>(pool, [&] {
-    while (!release.load()) std::this_thread::yield();
-    const auto self = weak.lock();
-    self->Retire(self->PopUpTo(MessageQueueManager<Tracked>::kMostRetired + 1));
-  });
-  weak = queue;
-  queue->ReturnConsumedToEnqueuer();
-  for (size_t i = 0; i <= MessageQueueManager<Tracked>::kMostRetired; ++i) {
-    queue->Enqueue(std::make_shared<const Tracked>(destroyers));
+  RetiredElements<Tracked>::Elements many;
+  for (size_t i = 0; i <= RetiredElements<Tracked>::kMost; ++i) {
+    many.push_back(std::make_shared<const Tracked>(destroyers));
   }
-  release = true;
-  ASSERT_TRUE(queue->WaitUntilIdle(std::chrono::seconds(10)));
-  pool->join();
-  EXPECT_EQ(destroyers.size(), MessageQueueManager<Tracked>::kMostRetired + 1);
-  queue.reset();
+  bin.Add(std::move(many));
+  EXPECT_EQ(bin.Waiting(), 0u);
+  EXPECT_EQ(destroyers.size(), RetiredElements<Tracked>::kMost + 1);
 }
 
 // With no runs posted, each element is consumed by the thread that enqueues it, at once.
