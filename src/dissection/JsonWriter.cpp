@@ -5,6 +5,8 @@
 #include <nlohmann/detail/conversions/to_chars.hpp>
 
 #include <algorithm>
+#include <bit>
+#include <memory>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -184,8 +186,31 @@ struct ByteNumberTexts {
 constexpr ByteNumberTexts kUnsignedBytes(false);
 constexpr ByteNumberTexts kSignedBytes(true);
 
-// Each element's text is copied whole (8 bytes) into a buffer on the stack and the cursor
-// moved by its length; the buffer goes to `out` in chunks.
+// ",<decimal>,<decimal>" for every pair of unsigned octets, the first in the low byte: at most
+// 8 bytes, so that a pair too is one load and one store. Made once, on first use (576 KiB).
+struct OctetPairTexts {
+  OctetPairTexts() {
+    for (unsigned pair = 0; pair < 65536; ++pair) {
+      const unsigned first = pair & 0xFF;
+      const unsigned second = pair >> 8;
+      std::memcpy(text[pair], kUnsignedBytes.text[first], kUnsignedBytes.sizes[first]);
+      std::memcpy(text[pair] + kUnsignedBytes.sizes[first], kUnsignedBytes.text[second],
+                  kUnsignedBytes.sizes[second]);
+      sizes[pair] = static_cast<unsigned char>(kUnsignedBytes.sizes[first] +
+                                               kUnsignedBytes.sizes[second]);
+    }
+  }
+  char text[65536][8] = {};
+  unsigned char sizes[65536] = {};
+};
+
+const OctetPairTexts& PairTexts() {
+  static const std::unique_ptr<const OctetPairTexts> table = std::make_unique<OctetPairTexts>();
+  return *table;
+}
+
+// Each element's (or unsigned pair's) text is copied whole (8 bytes) into a buffer on the
+// stack and the cursor moved by its length; the buffer goes to `out` in chunks.
 template <typename T>
 void AppendByteNumbers(std::string& out, std::span<const T> values, bool comma) {
   if (values.empty()) return;
@@ -201,13 +226,27 @@ void AppendByteNumbers(std::string& out, std::span<const T> values, bool comma) 
     cursor += table.sizes[first] - 1u;
     i = 1;
   }
-  // The widest text (",-128") and the slack of the last whole copy fit in what is left.
+  // The widest text of an element (",-128") or a pair (",255,255") and the slack of the last
+  // whole copy fit in what is left.
   constexpr std::size_t kPerChunk = (sizeof buffer - 16) / 5;
+  const OctetPairTexts* pairs = std::is_signed_v<T> ? nullptr : &PairTexts();
   while (i < count) {
     const std::size_t chunkEnd = std::min(count, i + kPerChunk);
+    if (pairs != nullptr) {
+#pragma GCC unroll 4
+      for (; i + 2 <= chunkEnd; i += 2) {
+        // Read once: the stores through `cursor` may alias the elements.
+        std::uint16_t pair;
+        std::memcpy(&pair, bytes + i, sizeof pair);
+        if constexpr (std::endian::native == std::endian::big) {
+          pair = static_cast<std::uint16_t>((pair >> 8) | (pair << 8));
+        }
+        std::memcpy(cursor, pairs->text[pair], sizeof pairs->text[0]);
+        cursor += pairs->sizes[pair];
+      }
+    }
 #pragma GCC unroll 8
     for (; i < chunkEnd; ++i) {
-      // Read once: the stores through `cursor` may alias the elements.
       const unsigned char value = bytes[i];
       std::memcpy(cursor, table.text[value], sizeof table.text[0]);
       cursor += table.sizes[value];

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <span>
+#include <vector>
 
 namespace Quorvel {
 namespace {
@@ -144,6 +146,51 @@ std::vector<StringCase> StringCases() {
       {"four-byte cut after three", "\xF0\x9F\x98" "x"},
       {"raw octets", std::string("\x00\x01\x02\x7F\x80\x81\xFE\xFF", 8)},
   };
+}
+
+// One-byte integers come from tables of ready texts (octets two at a time): every pair of
+// values, every length's parity, after another member or first in the array, and across the
+// writer's internal chunks.
+template <typename T>
+void ExpectOneByteNumbersAsTheLibrary(const std::vector<T>& values) {
+  for (const bool afterAnother : {false, true}) {
+    JsonWriter writer;
+    writer.BeginArray();
+    ordered_json expected = ordered_json::array();
+    if (afterAnother) {
+      writer.Unsigned(7);
+      expected.push_back(7);
+    }
+    writer.Numbers(std::span<const T>(values));
+    for (const T value : values) expected.push_back(value);
+    writer.EndArray();
+    ASSERT_EQ(writer.Text(), LibraryText(expected)) << values.size() << " " << afterAnother;
+  }
+}
+
+TEST(JsonWriter, OneByteNumbersAsTheLibraryPrintsThem) {
+  // Every pair of octets in both positions: each value after every value, at even and odd
+  // offsets.
+  std::vector<std::uint8_t> octets;
+  for (unsigned pair = 0; pair < 65536; ++pair) {
+    octets.push_back(static_cast<std::uint8_t>(pair & 0xFF));
+    octets.push_back(static_cast<std::uint8_t>(pair >> 8));
+  }
+  for (const std::size_t skip : {0u, 1u}) {
+    ExpectOneByteNumbersAsTheLibrary(std::vector<std::uint8_t>(octets.begin() + skip, octets.end()));
+  }
+  std::vector<std::int8_t> signedBytes;
+  for (unsigned pair = 0; pair < 65536; ++pair) {
+    signedBytes.push_back(static_cast<std::int8_t>(pair & 0xFF));
+    signedBytes.push_back(static_cast<std::int8_t>(pair >> 8));
+  }
+  ExpectOneByteNumbersAsTheLibrary(signedBytes);
+  std::mt19937 random(11);
+  for (std::size_t size = 0; size < 20; ++size) {
+    std::vector<std::uint8_t> some(size);
+    for (auto& value : some) value = static_cast<std::uint8_t>(random());
+    ExpectOneByteNumbersAsTheLibrary(some);
+  }
 }
 
 TEST(JsonWriter, StringsEscapedAndInvalidUtf8ReplacedAsTheLibraryDoes) {
