@@ -23,8 +23,10 @@ namespace Quorvel::passive {
 
 class PcapngCapture;
 
+// Closes the handle, then frees the stream buffer a recording was read through (if any).
 struct PcapCloser {
   void operator()(pcap* handle) const;
+  std::unique_ptr<char[]> readBuffer;
 };
 using PcapHandle = std::unique_ptr<pcap, PcapCloser>;
 

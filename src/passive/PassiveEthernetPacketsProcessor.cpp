@@ -7,6 +7,9 @@
 
 #include <pcap/pcap.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace Quorvel::passive {
@@ -85,10 +88,26 @@ PcapHandle OpenInterface(const std::string& name, LinkType& linkType) {
   return handle;
 }
 
+// libpcap reads a recording through stdio with the stream's default buffer of a few KiB: a
+// system call for nearly every datagram of a large recording. With a buffer of this size the
+// calls are a thousand times fewer.
+constexpr std::size_t kRecordingReadBuffer = std::size_t{1} << 20;
+
 PcapHandle OpenRecording(const std::string& path, LinkType& linkType) {
+  const auto fail = [&path](const std::string& error) {
+    ThrowLogged("Init Unable to open pcap file: " + path + ". Error: " + error);
+  };
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) fail(path + ": " + std::strerror(errno));
+  auto buffer = std::make_unique<char[]>(kRecordingReadBuffer);
+  std::setvbuf(file, buffer.get(), _IOFBF, kRecordingReadBuffer);
   char error[PCAP_ERRBUF_SIZE] = {};
-  PcapHandle handle(pcap_open_offline(path.c_str(), error));
-  if (!handle) ThrowLogged("Init Unable to open pcap file: " + path + ". Error: " + error);
+  PcapHandle handle(pcap_fopen_offline(file, error), PcapCloser{std::move(buffer)});
+  if (!handle) {
+    // Not taken over: closed here, before the buffer goes with the empty handle.
+    std::fclose(file);
+    fail(error);
+  }
   linkType = CheckLinkType(handle.get());
   LogInfo("Dissecting " + path);
   return handle;
