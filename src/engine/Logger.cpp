@@ -1,6 +1,7 @@
 #include "engine/Logger.h"
 
 #include "common/Log.h"
+#include "engine/LogRecordFormat.h"
 #include "middleware/transport/FastDdsLog.h"
 
 #include <boost/log/core.hpp>
@@ -10,7 +11,6 @@
 #include <boost/log/trivial.hpp>
 #include <boost/log/utility/setup/common_attributes.hpp>
 #include <boost/log/utility/setup/file.hpp>
-#include <boost/log/utility/setup/formatter_parser.hpp>
 
 #include <array>
 #include <limits>
@@ -23,8 +23,6 @@ namespace logging = boost::log;
 using FileSink = logging::sinks::synchronous_sink<logging::sinks::text_file_backend>;
 
 constexpr const char* kLogFilePattern = "Quorvel.VeltraneLog_%N.log";
-constexpr const char* kRecordFormat =
-    "[%TimeStamp%] [%ThreadID%] [%Severity%] [%LineID%] %Message%";
 
 // The logger is one of the two process-wide objects the engine allows.
 struct LoggerState {
@@ -58,12 +56,13 @@ boost::shared_ptr<FileSink> AddFileSink(const std::filesystem::path& directory,
   const auto maxFiles = configuration.maxFiles > 0
                             ? static_cast<std::uintmax_t>(configuration.maxFiles)
                             : std::numeric_limits<std::uintmax_t>::max();
-  return logging::add_file_log(keywords::file_name = (directory / kLogFilePattern).string(),
-                               keywords::auto_flush = true,
-                               keywords::rotation_size = rotationSize,
-                               keywords::format = kRecordFormat,
-                               keywords::target = directory.string(),
-                               keywords::max_files = maxFiles);
+  auto sink = logging::add_file_log(keywords::file_name = (directory / kLogFilePattern).string(),
+                                    keywords::auto_flush = true,
+                                    keywords::rotation_size = rotationSize,
+                                    keywords::target = directory.string(),
+                                    keywords::max_files = maxFiles);
+  sink->set_formatter(&WriteLogRecord);
+  return sink;
 }
 
 }  // namespace
@@ -86,8 +85,6 @@ void Logger::Init(const LoggerConfiguration& configuration) {
     std::lock_guard<std::mutex> guard(state.mutex);
     state.configuration = configuration;
 
-    logging::register_simple_formatter_factory<logging::trivial::severity_level, char>(
-        "Severity");
     auto core = logging::core::get();
     if (state.sink) {
       state.sink->flush();
