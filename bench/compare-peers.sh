@@ -12,7 +12,8 @@
 # It builds what it needs first. Durations are chosen so that the whole run stays under ten
 # minutes on the 2-core machine; each can be changed through the environment:
 #   RECORD_SECONDS (11: at 20 kHz, over 200,000 samples per recording), ACTIVE_SECONDS (5),
-#   INJECTION_SECONDS (3), INJECTION_ROUNDS (1), CODEC_REPETITIONS (3); SKIP_BUILD=1 runs the
+#   INJECTION_SECONDS (3), INJECTION_ROUNDS (1), CODEC_REPETITIONS (3), REPEATS (3: runs of each
+#   reader of a recording, the median kept); SKIP_BUILD=1 runs the
 #   benchmarks as they are built (while another build uses the same folder).
 # The DATA_FRAG recording benchmark (bench/frag-recording.sh) takes about five minutes alone
 # for its 1 GB recording, so it is not part of this run.

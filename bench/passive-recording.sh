@@ -6,7 +6,9 @@
 #   tshark -T json > /dev/null, tshark -V > /dev/null
 #   pcap_loop  a bare libpcap read loop (the limit)
 # and prints samples/s and MB of pcap/s for each, the ratios, the engine's peak resident memory
-# (/usr/bin/time) and the load average.
+# (/usr/bin/time) and the load average. Each reader's time is the median of REPEATS runs (3),
+# the readers taking turns, so that one run slowed by the shared machine does not decide a
+# ratio.
 #   bench/passive-recording.sh <build folder> [work folder] [seconds of traffic]
 set -euo pipefail
 
@@ -14,6 +16,7 @@ BUILD=${1:?usage: $0 <build folder> [work folder] [seconds]}
 WORK=${2:-$BUILD/passive-recording-bench}
 SECONDS_OF_TRAFFIC=${3:-14}
 THREADS=${THREADS:-2}
+REPEATS=${REPEATS:-3}
 TYPES=$(cd "$(dirname "$0")/.." && pwd)/tests/data/passive/keyedseq.xml
 ENGINE=$BUILD/bench/veltrane_passive_recording_bench
 LOOP=$BUILD/bench/veltrane_pcap_read_loop
@@ -45,6 +48,10 @@ seconds_of() {  # seconds_of <command...>: wall time in seconds
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
 }
 
+median() {  # median <values...>
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
 row() {  # row <name> <samples> <seconds> <MB>
   awk -v n="$1" -v s="$2" -v t="$3" -v m="$4" \
     'BEGIN { printf "| %-16s | %9d | %8.2f | %10.0f | %7.1f |\n", n, s, t, s / t, m / t }'
@@ -62,14 +69,23 @@ for size in 0 1024; do
   echo "## ddsperf KeyedSeq 20 kHz, size $size: $(basename "$file"), $frames frames, $samples user samples, $megabytes MB"
   echo "| reader | samples | seconds | samples/s | MB/s |"
   echo "|---|---|---|---|---|"
-  read -r _ engine_samples engine_seconds _ <<< "$(/usr/bin/time -f %M -o "$WORK/engine-rss.txt" \
-    "$ENGINE" "$file" "$TYPES" "$THREADS")"
+  engine_runs=() json_runs=() verbose_runs=() loop_runs=()
+  for ((run = 0; run < REPEATS; run++)); do
+    read -r _ engine_samples seconds _ <<< "$(/usr/bin/time -f %M -o "$WORK/engine-rss.txt" \
+      "$ENGINE" "$file" "$TYPES" "$THREADS")"
+    engine_runs+=("$seconds")
+    json_runs+=("$(seconds_of bash -c "tshark -r '$file' -T json > /dev/null")")
+    verbose_runs+=("$(seconds_of bash -c "tshark -r '$file' -V > /dev/null")")
+    loop_runs+=("$("$LOOP" "$file" | awk '{ print $3 }')")
+  done
+  engine_seconds=$(median "${engine_runs[@]}")
+  json_seconds=$(median "${json_runs[@]}")
+  verbose_seconds=$(median "${verbose_runs[@]}")
+  loop_seconds=$(median "${loop_runs[@]}")
+  echo "runs (s): veltrane ${engine_runs[*]}; tshark -T json ${json_runs[*]}; tshark -V ${verbose_runs[*]}"
   row "veltrane (JSON)" "$engine_samples" "$engine_seconds" "$megabytes"
-  json_seconds=$(seconds_of bash -c "tshark -r '$file' -T json > /dev/null")
   row "tshark -T json" "$samples" "$json_seconds" "$megabytes"
-  verbose_seconds=$(seconds_of bash -c "tshark -r '$file' -V > /dev/null")
   row "tshark -V" "$samples" "$verbose_seconds" "$megabytes"
-  loop_seconds=$("$LOOP" "$file" | awk '{ print $3 }')
   row "pcap_loop" "$samples" "$loop_seconds" "$megabytes"
   awk -v e="$engine_seconds" -v j="$json_seconds" -v n="$engine_samples" -v s="$samples" \
     'BEGIN { printf "veltrane / tshark -T json: %.1f x (samples/s); veltrane delivered %d of %d\n", (n / e) / (s / j), n, s }'
