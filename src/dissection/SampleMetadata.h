@@ -4,11 +4,11 @@
 // domain) it belongs to, and for captured samples the IPv4 and UDP headers of its datagram.
 // Filled by the engine that received the sample, shared read-only afterwards.
 
+#include "common/OnceGate.h"
 #include "dissection/DDSSampleInfo.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -48,7 +48,7 @@ struct SamplePassiveMetadata {
   // Every sample of a datagram writes the same JSON for its headers: the members of
   // "PassiveMetaData" as JSON output with numbers as values writes them, made once by the first
   // sample that needs them (SampleMetadataDissector) and copied by the others.
-  mutable std::once_flag jsonOnce;
+  mutable OnceGate jsonOnce;
   mutable std::string json;
 };
 

@@ -413,7 +413,7 @@ void FeedOutputterPassiveMetadata(DDSSample& sample, const EngineConfig& config)
   const SamplePassiveMetadata& passive = *sample.Metadata()->passive;
   Outputter& output = sample.Output();
   if (SharesJson(output.Settings())) {
-    std::call_once(passive.jsonOnce, [&passive] {
+    passive.jsonOnce.Run([&passive] {
       passive.json = GroupMembers("PassiveMetaData", [&passive](Outputter& headers) {
         WritePassiveHeaders(headers, passive, nullptr);
       });

@@ -57,7 +57,7 @@ std::shared_ptr<SampleMetadata> CapturedSampleMetadata(const RTPSMessage& messag
       writer.GuidBytes(), static_cast<int64_t>(sequenceNumber), SourceTime(messageHeader),
       CaptureTime(message)));
   metadata->common = SampleCommonMetadata{std::move(topicName), domainId};
-  std::call_once(message.headersOnce, [&message] {
+  message.headersOnce.Run([&message] {
     if (!message.ipHeader || !message.udpHeader) return;
     auto passive = std::make_shared<SamplePassiveMetadata>();
     passive->ipHeader = IPFields(*message.ipHeader);

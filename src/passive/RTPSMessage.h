@@ -1,12 +1,12 @@
 #pragma once
 
+#include "common/OnceGate.h"
 #include "passive/IPHeader.h"
 #include "passive/PacketHeader.h"
 #include "passive/UDPHeader.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace Quorvel {
@@ -32,7 +32,7 @@ struct RTPSMessage {
   std::shared_ptr<const std::vector<uint8_t>> payload;
   // The sample metadata of the IP and UDP headers, made by the first sample of the datagram
   // that is dissected and shared by the others (CapturedSampleMetadata).
-  mutable std::once_flag headersOnce;
+  mutable OnceGate headersOnce;
   mutable std::shared_ptr<const SamplePassiveMetadata> headers;
 };
 
