@@ -113,10 +113,7 @@ Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds) {
   // "%Y-%m-%dT%H:%M:%S.<six digits><sign>HH:MM", formatted by hand: this runs twice for every
   // sample. Years are 1970 or later, so "%Y" never pads.
   char* out = result.text;
-  const auto digits = [&out](unsigned value, int count) {
-    for (int i = count - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
-    out += count;
-  };
+  const auto digits = [&out](unsigned value, int count) { out = WriteZeroPadded(out, value, count); };
   out = std::to_chars(out, result.text + 16, local.tm_year + 1900).ptr;
   *out++ = '-';
   digits(static_cast<unsigned>(local.tm_mon + 1), 2);
@@ -137,6 +134,11 @@ Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds) {
   digits(static_cast<unsigned>(magnitude % 60), 2);
   result.size = static_cast<std::size_t>(out - result.text);
   return result;
+}
+
+char* WriteZeroPadded(char* out, std::uint64_t value, int digits) {
+  for (int i = digits - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+  return out + digits;
 }
 
 std::string EpochMicrosecondsToIso8601(std::uint64_t microseconds) {

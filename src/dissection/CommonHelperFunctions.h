@@ -31,6 +31,8 @@ struct Iso8601Text {
   std::string_view View() const { return {text, size}; }
 };
 Iso8601Text EpochMicrosecondsToIso8601Text(std::uint64_t microseconds);
+// Writes the last `digits` decimal digits of `value`, zero-padded, at `out`; returns the end.
+char* WriteZeroPadded(char* out, std::uint64_t value, int digits);
 
 std::vector<std::string> SplitString(std::string_view text, char delimiter);
 std::vector<std::string> SplitString(std::string_view text, std::string_view delimiter);

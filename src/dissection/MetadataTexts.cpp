@@ -70,21 +70,18 @@ std::shared_ptr<const std::string> MetadataTexts::CommonMembers(const SampleComm
 
 CommonHelperFunctions::Iso8601Text MetadataTexts::SecondText::Of(std::uint64_t microseconds) {
   const std::uint64_t second = microseconds / kMicrosecondsPerSecond;
-  if (!kept_ || second != second_) {
+  if (point_ == std::string_view::npos || second != second_) {
     text_ = CommonHelperFunctions::EpochMicrosecondsToIso8601Text(microseconds);
     second_ = second;
     // "...:SS.ffffff<offset>": the six digits after the point are all that change within the
     // second. The fallback for a value out of range has none and is not kept, so that every
     // such value is converted (and its warning logged) as before.
-    kept_ = FractionAt(text_.View()) != std::string_view::npos;
+    point_ = FractionAt(text_.View());
     return text_;
   }
   CommonHelperFunctions::Iso8601Text text = text_;
-  const std::size_t point = FractionAt(text.View());
-  unsigned fraction = static_cast<unsigned>(microseconds % kMicrosecondsPerSecond);
-  for (std::size_t i = point + 6; i > point; --i, fraction /= 10) {
-    text.text[i] = static_cast<char>('0' + fraction % 10);
-  }
+  CommonHelperFunctions::WriteZeroPadded(text.text + point_ + 1,
+                                         microseconds % kMicrosecondsPerSecond, 6);
   return text;
 }
 

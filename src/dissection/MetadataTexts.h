@@ -26,6 +26,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Quorvel {
@@ -74,7 +75,8 @@ class MetadataTexts {
 
    private:
     std::uint64_t second_ = 0;
-    bool kept_ = false;
+    // Where the fraction's point is in text_; npos when nothing is kept.
+    std::size_t point_ = std::string_view::npos;
     CommonHelperFunctions::Iso8601Text text_;
   };
 

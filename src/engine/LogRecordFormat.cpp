@@ -1,5 +1,7 @@
 #include "engine/LogRecordFormat.h"
 
+#include "dissection/CommonHelperFunctions.h"
+
 #include <boost/date_time/posix_time/posix_time.hpp>
 #include <boost/log/attributes/current_thread_id.hpp>
 #include <boost/log/attributes/value_extraction.hpp>
@@ -16,15 +18,7 @@ namespace Quorvel {
 namespace {
 
 namespace logging = boost::log;
-
-// Writes `value` in decimal, zero-padded to `width` digits.
-char* Digits(char* cursor, std::uint64_t value, int width) {
-  for (int i = width - 1; i >= 0; --i) {
-    cursor[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  return cursor + width;
-}
+using CommonHelperFunctions::WriteZeroPadded;
 
 // "YYYY-MM-DD HH:MM:SS.ffffff", the time stamp's default text.
 void WriteTimeStamp(logging::formatting_ostream& out, const boost::posix_time::ptime& time) {
@@ -35,19 +29,19 @@ void WriteTimeStamp(logging::formatting_ostream& out, const boost::posix_time::p
   const auto date = time.date().year_month_day();
   const auto clock = time.time_of_day();
   char text[32];
-  char* cursor = Digits(text, date.year, 4);
+  char* cursor = WriteZeroPadded(text, date.year, 4);
   *cursor++ = '-';
-  cursor = Digits(cursor, date.month.as_number(), 2);
+  cursor = WriteZeroPadded(cursor, date.month.as_number(), 2);
   *cursor++ = '-';
-  cursor = Digits(cursor, date.day, 2);
+  cursor = WriteZeroPadded(cursor, date.day, 2);
   *cursor++ = ' ';
-  cursor = Digits(cursor, static_cast<std::uint64_t>(clock.hours()), 2);
+  cursor = WriteZeroPadded(cursor, static_cast<std::uint64_t>(clock.hours()), 2);
   *cursor++ = ':';
-  cursor = Digits(cursor, static_cast<std::uint64_t>(clock.minutes()), 2);
+  cursor = WriteZeroPadded(cursor, static_cast<std::uint64_t>(clock.minutes()), 2);
   *cursor++ = ':';
-  cursor = Digits(cursor, static_cast<std::uint64_t>(clock.seconds()), 2);
+  cursor = WriteZeroPadded(cursor, static_cast<std::uint64_t>(clock.seconds()), 2);
   *cursor++ = '.';
-  cursor = Digits(cursor, static_cast<std::uint64_t>(clock.fractional_seconds()),
+  cursor = WriteZeroPadded(cursor, static_cast<std::uint64_t>(clock.fractional_seconds()),
                   boost::posix_time::time_duration::num_fractional_digits());
   out.write(text, cursor - text);
 }
