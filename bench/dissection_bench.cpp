@@ -6,6 +6,8 @@
 // decode, data and metadata columns (sample information, topic, IP and UDP headers), and the
 // listeners' JSON text; outputs 0 is the same walk with no output, so the difference is the
 // output's own cost.
+// BM_InjectKeyedSeq is the other direction, one KeyedSeq sample injected from JSON text as
+// InjectMessage takes it, up to the writer: parse, fill, encode and key hash.
 
 #include "codec/ReferenceSample.h"
 #include "common/Log.h"
@@ -17,9 +19,12 @@
 #include "dissection/TypeProcessor.h"
 #include "middleware/cdr/CdrCodec.h"
 #include "engine/core/EngineConfig.h"
+#include "injection/DynamicDataInjector.h"
+#include "injection/InjectionInput.h"
 #include "middleware/xtypes/DynamicData.h"
 
 #include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
 
 namespace Quorvel::bench {
 namespace {
@@ -190,6 +195,28 @@ void BM_KeyedSeqSample(benchmark::State& state) {
   state.counters["json_bytes"] = static_cast<double>(jsonBytes);
 }
 
+// args: baggage octets.
+void BM_InjectKeyedSeq(benchmark::State& state) {
+  Log::SetThreshold(LogSeverityLevel::WARNING);
+  const auto octets = static_cast<std::size_t>(state.range(0));
+  const KeyedSeqWorkload w(octets);
+  std::string text = "{\"SampleData\":{\"seq\":123456,\"keyval\":7,\"baggage\":[";
+  for (std::size_t i = 0; i < octets; ++i) text += (i == 0 ? "" : ",") + std::to_string((i * 37) % 256);
+  text += "]}}";
+  for (auto _ : state) {
+    nlohmann::ordered_json document = injection::ParseInjectionJson(text, true);
+    xtypes::DynamicData sample(w.type);
+    DynamicDataInjector(sample, document, w.processor->Columns(), false);
+    std::vector<std::uint8_t> payload;
+    cdr::to_cdr_buffer(sample, payload);
+    benchmark::DoNotOptimize(cdr::compute_key_hash(sample, cdr::CdrVersion::XCDR1));
+    if (payload != w.bytes) state.SkipWithError("the injected sample's bytes differ");
+    injection::ReleaseInjectionDocument(document);
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+
 BENCHMARK(BM_Decode);
 BENCHMARK(BM_Dissect)
     ->ArgName("outputs")
@@ -207,6 +234,7 @@ BENCHMARK(BM_KeyedSeqSample)
     ->Args({1024, 0})
     ->Args({1024, DissectionBitMap::kJson})
     ->Args({1024, DissectionBitMap::kJson | DissectionBitMap::kFlatMap});
+BENCHMARK(BM_InjectKeyedSeq)->ArgName("octets")->Arg(0)->Arg(1024);
 
 }  // namespace
 }  // namespace Quorvel::bench

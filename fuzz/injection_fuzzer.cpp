@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   xtypes::DynamicData sample(processor.Type());
   try {
     const nlohmann::ordered_json document =
-        (form & 1) == 0 ? injection::ParseInjectionJson(std::string(text))
+        (form & 1) == 0 ? injection::ParseInjectionJson(std::string(text), (form & 4) != 0)
                         : injection::MapToInjectionJson(FlatMap(text));
     DynamicDataInjector(sample, document, processor.Columns(), (form & 2) != 0);
   } catch (const std::exception&) {

@@ -202,7 +202,7 @@ void ActiveEngine::Run() {
 
 void ActiveEngine::InjectMessage(const std::string& writerName, const std::string& json, bool,
                                  bool reportUnusedFields) {
-  nlohmann::ordered_json document = injection::ParseInjectionJson(json);
+  nlohmann::ordered_json document = injection::ParseInjectionJson(json, true);
   InjectDocument(writerName, document, reportUnusedFields);
   injection::ReleaseInjectionDocument(document);
 }

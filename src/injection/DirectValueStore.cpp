@@ -90,25 +90,69 @@ bool StoreDirectly(xtypes::DynamicDataRef data, std::uint32_t index, TypeKind ki
   return ByKind(kind, false, [&]<typename T>(Shape) { return StoreMember<T>(data, index, value); });
 }
 
-std::size_t StoreLeadingElements(xtypes::DynamicDataRef collection, TypeKind kind, const ordered_json* values,
-                                 std::size_t count) {
-  const xtypes::DataLayout& layout = collection.layout();
-  const xtypes::DataLayout* element = layout.element;
+namespace {
+
+// Where the `count` elements of the sequence or array `collection` are kept, one after the
+// other: null when it holds fewer.
+struct ElementBlock {
   std::byte* first = nullptr;
+  const xtypes::DataLayout* element = nullptr;
+};
+
+ElementBlock BlockOf(xtypes::DynamicDataRef collection, std::size_t count) {
+  const xtypes::DataLayout& layout = collection.layout();
+  ElementBlock block{nullptr, layout.element};
   std::size_t capacity = 0;
   if (layout.shape == Shape::SEQUENCE) {
     const auto& slot = xtypes::SlotAs<xtypes::SequenceSlot>(collection.storage());
-    first = slot.data();
+    block.first = slot.data();
     capacity = slot.length();
   } else if (layout.shape == Shape::ARRAY) {
-    first = collection.storage();
+    block.first = collection.storage();
     capacity = layout.count;
   }
-  if (first == nullptr || element == nullptr || count > capacity) return 0;
+  if (block.element == nullptr || count > capacity) block.first = nullptr;
+  return block;
+}
+
+// Calls `store.template operator()<T>(block)` when the elements of `kind` are kept exactly as
+// its C++ type T (an enumeration is not an int32 here); 0 otherwise.
+template <typename Store>
+std::size_t StoreInBlock(xtypes::DynamicDataRef collection, TypeKind kind, std::size_t count, Store&& store) {
+  const ElementBlock block = BlockOf(collection, count);
+  if (block.first == nullptr) return 0;
   return ByKind(kind, std::size_t{0}, [&]<typename T>(Shape shape) -> std::size_t {
-    // Only where the element is kept exactly as T (an enumeration is not an int32 here).
-    if (element->shape != shape || element->size != sizeof(T)) return 0;
-    return StoreRun<T>(first, element->size, values, count);
+    if (block.element->shape != shape || block.element->size != sizeof(T)) return 0;
+    return store.template operator()<T>(block);
+  });
+}
+
+}  // namespace
+
+std::size_t StoreLeadingElements(xtypes::DynamicDataRef collection, TypeKind kind, const ordered_json* values,
+                                 std::size_t count) {
+  return StoreInBlock(collection, kind, count, [&]<typename T>(const ElementBlock& block) {
+    return StoreRun<T>(block.first, block.element->size, values, count);
+  });
+}
+
+std::size_t StoreLeadingBytes(xtypes::DynamicDataRef collection, TypeKind kind, const std::uint8_t* bytes,
+                              std::size_t count) {
+  return StoreInBlock(collection, kind, count, [&]<typename T>(const ElementBlock& block) -> std::size_t {
+    // Booleans and floating point take numbers by their text, as the JSON values would.
+    if constexpr (std::is_same_v<T, bool> || std::is_floating_point_v<T>) {
+      return 0;
+    } else if constexpr (sizeof(T) == 1 && std::is_unsigned_v<T>) {
+      std::memcpy(block.first, bytes, count);
+      return count;
+    } else {
+      // A number past a signed byte's range wraps, as its text does on the checked way.
+      for (std::size_t k = 0; k < count; ++k) {
+        const T value = static_cast<T>(bytes[k]);
+        std::memcpy(block.first + k * block.element->size, &value, sizeof(T));
+      }
+      return count;
+    }
   });
 }
 

@@ -27,4 +27,9 @@ bool StoreDirectly(xtypes::DynamicDataRef data, std::uint32_t index, xtypes::Typ
 std::size_t StoreLeadingElements(xtypes::DynamicDataRef collection, xtypes::TypeKind kind,
                                  const nlohmann::ordered_json* values, std::size_t count);
 
+// The same from bytes[0 .. count), numbers from 0 to 255 (a packed array, see ReadJsonFast):
+// all of them into elements of integral kinds, none into any other.
+std::size_t StoreLeadingBytes(xtypes::DynamicDataRef collection, xtypes::TypeKind kind,
+                              const std::uint8_t* bytes, std::size_t count);
+
 }  // namespace Quorvel::injection

@@ -60,6 +60,18 @@ DynamicDataInjector::DynamicDataInjector(xtypes::DynamicDataRef sample, const or
   if (reportUnusedFields) ReportUnusedFields(input);
 }
 
+DynamicDataInjector::~DynamicDataInjector() = default;
+
+const ordered_json* DynamicDataInjector::Unpacked(const ordered_json* value) {
+  if (value == nullptr || !value->is_binary()) return value;
+  ordered_json& array = unpacked.emplace_back(ordered_json::array());
+  auto& elements = array.get_ref<ordered_json::array_t&>();
+  elements.reserve(value->get_binary().size());
+  for (const std::uint8_t byte : value->get_binary())
+    elements.emplace_back(static_cast<ordered_json::number_unsigned_t>(byte));
+  return &array;
+}
+
 const Column* DynamicDataInjector::Current() const {
   return headerIter < columns.size() ? columns[headerIter].get() : nullptr;
 }
@@ -68,8 +80,8 @@ void DynamicDataInjector::InjectDynamicData(xtypes::DynamicDataRef data, const C
                                             const ordered_json* input, const std::string& name) {
   if (input != nullptr) Consumed(name);
   switch (data.type_kind()) {
-    case TypeKind::STRUCTURE: return InjectStructure(data, node, input, name);
-    case TypeKind::UNION: return InjectUnion(data, node, input, name);
+    case TypeKind::STRUCTURE: return InjectStructure(data, node, Unpacked(input), name);
+    case TypeKind::UNION: return InjectUnion(data, node, Unpacked(input), name);
     case TypeKind::SEQUENCE:
     case TypeKind::ARRAY: return InjectCollection(data, node, input, name);
     default: return;
@@ -109,7 +121,7 @@ void DynamicDataInjector::InjectUnion(xtypes::DynamicDataRef data, const Column&
   const Column* discriminatorColumn = Current();
   if (!discriminatorColumn) return;
   const std::string discriminatorName = name + ".discriminator";
-  const ordered_json* discriminatorValue = FindMember(input, "discriminator");
+  const ordered_json* discriminatorValue = Unpacked(FindMember(input, "discriminator"));
   if (discriminatorValue == nullptr) {
     LogMissing(discriminatorName);
     SkipCollectionRemainder(node.depth);
@@ -169,23 +181,25 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
     SkipCollectionRemainder(node.depth);
     return;
   }
-  if (!isSequence && IsOneValueColumn(*first)) return InjectOneValueArray(data, *first, *input, name);
-  if (!input->is_array()) WrongShape("a JSON array", name, *input);
+  if (!isSequence && IsOneValueColumn(*first)) return InjectOneValueArray(data, *first, *Unpacked(input), name);
+  if (!input->is_array() && !input->is_binary()) WrongShape("a JSON array", name, *input);
 
   // A two-dimensional array comes row-major and flat from the JSON output, and as rows from
   // a flat map ('m[1][2]').
   const ordered_json* elements = input;
   ordered_json rows;
-  const bool asRows = type.dimension_count() == 2 && !input->empty() && input->front().is_array();
+  const bool asRows = type.dimension_count() == 2 && input->is_array() && !input->empty() &&
+                      (input->front().is_array() || input->front().is_binary());
   if (asRows) {
     rows = ordered_json::array();
     for (const ordered_json& row : *input) {
-      if (!row.is_array()) WrongShape("a JSON array", name, row);
-      for (const ordered_json& element : row) rows.push_back(element);
+      if (!row.is_array() && !row.is_binary()) WrongShape("a JSON array", name, row);
+      for (const ordered_json& element : *Unpacked(&row)) rows.push_back(element);
     }
     elements = &rows;
   }
-  const std::size_t count = elements->size();
+  const bool packed = elements->is_binary();
+  const std::size_t count = packed ? elements->get_binary().size() : elements->size();
   if (isSequence) {
     if (type.bound() != xtypes::kUnbounded && count > type.bound()) {
       throw std::runtime_error(
@@ -207,15 +221,19 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
   const TypeKind elementKind = type.content_type()->Resolve().kind();
   const bool nodeElements = IsNodeKind(elementKind);
   const std::size_t elementStart = headerIter;
-  const ordered_json::array_t& elementValues = elements->get_ref<const ordered_json::array_t&>();
   // Large collections of numbers go straight into the element block; the first element that
   // needs more (a text, a value out of range) and everything after it take the checked way.
   std::size_t k = 0;
   if (!nodeElements && !reportUnusedFields && count != 0 && Current()) {
-    k = injection::StoreLeadingElements(data, Current()->typeKind, elementValues.data(), count);
+    const TypeKind kind = Current()->typeKind;
+    k = packed ? injection::StoreLeadingBytes(data, kind, elements->get_binary().data(), count)
+               : injection::StoreLeadingElements(
+                     data, kind, elements->get_ref<const ordered_json::array_t&>().data(), count);
     if (!isSequence) headerIter += k;
     else if (k != 0) headerIter = elementStart + 1;
   }
+  if (k == count) return SkipCollectionRemainder(node.depth);
+  const ordered_json::array_t& elementValues = Unpacked(elements)->get_ref<const ordered_json::array_t&>();
   for (; k < count; ++k) {
     if (isSequence) headerIter = elementStart;
     const Column* column = Current();
@@ -286,6 +304,7 @@ void DynamicDataInjector::InjectMember(xtypes::DynamicDataRef data, std::uint32_
     SkipMember();
     return;
   }
+  value = Unpacked(value);
   if (!reportUnusedFields && injection::StoreDirectly(data, index, column.typeKind, *value)) {
     ++headerIter;
     return;
@@ -386,6 +405,10 @@ std::vector<std::string> LeafPointers(const ordered_json& input) {
   while (!pending.empty()) {
     auto [value, pointer] = std::move(pending.back());
     pending.pop_back();
+    if (value->is_binary() && !value->get_binary().empty()) {
+      for (std::size_t i = 0; i < value->get_binary().size(); ++i) leaves.push_back(pointer + "/" + std::to_string(i));
+      continue;
+    }
     if (!value->is_structured() || value->empty()) {
       leaves.push_back(std::move(pointer));
       continue;

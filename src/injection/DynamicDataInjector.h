@@ -11,6 +11,10 @@
 // naming the field ("SampleData.pos.x", "SampleData.list[2].name"). With reportUnusedFields,
 // input leaves that no member took make the fill fail too.
 //
+// Arrays of numbers from 0 to 255 may come packed as bytes (a binary value, see ReadJsonFast):
+// they go straight into collections of integers, and are read as the arrays they stand for
+// everywhere else, so that every result and message is the same as for the array.
+//
 // One injector serves one sample on the caller's thread; the column list is shared read-only.
 
 #include "dissection/Column.h"
@@ -19,6 +23,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
+#include <list>
 #include <set>
 #include <string>
 
@@ -29,6 +34,7 @@ class DynamicDataInjector {
   // Fills `sample` (a sample of the type `columns` was flattened from) right away.
   DynamicDataInjector(xtypes::DynamicDataRef sample, const nlohmann::ordered_json& input,
                       const ColumnList& columns, bool reportUnusedFields);
+  ~DynamicDataInjector();
 
  private:
   // The aggregate or collection `data`, whose node column is `node` (the header iterator
@@ -59,6 +65,10 @@ class DynamicDataInjector {
   void SkipCollectionRemainder(std::uint64_t depth);
   const Column* Current() const;
 
+  // A packed array (binary value, see ReadJsonFast) as the JSON array it stands for, kept
+  // until the fill ends; any other value as it is.
+  const nlohmann::ordered_json* Unpacked(const nlohmann::ordered_json* value);
+
   void Consumed(const std::string& name);
   void ReportUnusedFields(const nlohmann::ordered_json& input) const;
 
@@ -67,6 +77,7 @@ class DynamicDataInjector {
   std::size_t headerIter = 1;
   // JSON pointers of every input position a member took (reportUnusedFields only).
   std::set<std::string> consumed;
+  std::list<nlohmann::ordered_json> unpacked;
 };
 
 }  // namespace Quorvel

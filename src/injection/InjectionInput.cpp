@@ -9,8 +9,9 @@
 
 namespace Quorvel::injection {
 
-nlohmann::ordered_json ParseInjectionJson(const std::string& text) {
-  if (std::optional<nlohmann::ordered_json> document = ReadJsonFast(text)) return std::move(*document);
+nlohmann::ordered_json ParseInjectionJson(const std::string& text, bool packByteArrays) {
+  if (std::optional<nlohmann::ordered_json> document = ReadJsonFast(text, packByteArrays))
+    return std::move(*document);
   try {
     return nlohmann::ordered_json::parse(text);
   } catch (const std::exception& e) {

@@ -17,8 +17,10 @@ class InjectionInputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// "Erroneous JSON string provided. Error:" + the parser's message.
-nlohmann::ordered_json ParseInjectionJson(const std::string& text);
+// "Erroneous JSON string provided. Error:" + the parser's message. With packByteArrays, arrays
+// of numbers from 0 to 255 may come packed as binary values (see ReadJsonFast): for documents
+// that go to DynamicDataInjector only.
+nlohmann::ordered_json ParseInjectionJson(const std::string& text, bool packByteArrays = false);
 
 // "Veltrane::InjectMessage error converting map format: " + the conversion's message.
 nlohmann::ordered_json MapToInjectionJson(const std::map<std::string, std::string>& fields);

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 #include <system_error>
 
 namespace Quorvel::injection {
@@ -18,7 +20,8 @@ constexpr int kMaxDepth = 256;
 
 class FastReader {
  public:
-  explicit FastReader(std::string_view text) : at(text.data()), end(text.data() + text.size()) {}
+  FastReader(std::string_view text, bool packByteArrays)
+      : at(text.data()), end(text.data() + text.size()), packByteArrays(packByteArrays) {}
 
   bool ReadDocument(ordered_json& out) {
     if (!ReadValue(out, 0)) return false;
@@ -27,8 +30,10 @@ class FastReader {
   }
 
  private:
+  static bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
   void SkipSpace() {
-    while (at != end && (*at == ' ' || *at == '\n' || *at == '\r' || *at == '\t')) ++at;
+    while (at != end && IsSpace(*at)) ++at;
   }
 
   bool ReadValue(ordered_json& out, int depth) {
@@ -96,6 +101,7 @@ class FastReader {
       ++at;
       return true;
     }
+    if (packByteArrays && ReadByteArray(out)) return true;
     elements.reserve(FlatElementCount());
     while (true) {
       SkipSpace();
@@ -115,6 +121,35 @@ class FastReader {
       ++at;
       return true;
     }
+  }
+
+  // The rest of an array (the cursor on its first element) when every element is one of "0" to
+  // "255": stored as bytes in a binary value. Anything else leaves the cursor where it was.
+  bool ReadByteArray(ordered_json& out) {
+    // No element of such an array holds a ']', so the first one bounds the element count.
+    const void* close = std::memchr(at, ']', static_cast<std::size_t>(end - at));
+    if (close == nullptr) return false;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(static_cast<const char*>(close) - at) / 2 + 1);
+    const char* p = at;
+    while (true) {
+      if (p == end || !IsDigit(*p)) return false;
+      unsigned value = static_cast<unsigned>(*p++ - '0');
+      // JSON has no leading zeros: "01" is the parser's to refuse.
+      for (int more = 0; value != 0 && more < 2 && p != end && IsDigit(*p); ++more)
+        value = value * 10 + static_cast<unsigned>(*p++ - '0');
+      if (value > 255 || (p != end && (IsDigit(*p) || *p == '.' || *p == 'e' || *p == 'E'))) return false;
+      bytes.push_back(static_cast<std::uint8_t>(value));
+      while (p != end && IsSpace(*p)) ++p;
+      if (p == end) return false;
+      if (*p == ']') break;
+      if (*p != ',') return false;
+      ++p;
+      while (p != end && IsSpace(*p)) ++p;
+    }
+    at = p + 1;
+    out = ordered_json::binary(std::move(bytes));
+    return true;
   }
 
   // The element count of an array of numbers and literals ahead (commas up to its ']'), so
@@ -247,13 +282,14 @@ class FastReader {
 
   const char* at;
   const char* end;
+  const bool packByteArrays;
 };
 
 }  // namespace
 
-std::optional<ordered_json> ReadJsonFast(std::string_view text) {
+std::optional<ordered_json> ReadJsonFast(std::string_view text, bool packByteArrays) {
   ordered_json document;
-  FastReader reader(text);
+  FastReader reader(text, packByteArrays);
   if (!reader.ReadDocument(document)) return std::nullopt;
   return document;
 }

@@ -9,6 +9,11 @@
 // Anything it does not take on (non-ASCII or \u escapes in strings, deep nesting, numbers
 // out of double's range, every syntax error) gives nullopt, and the caller parses with
 // nlohmann, which then also words the error.
+//
+// With packByteArrays, an array whose elements are all integers from 0 to 255 in plain digits
+// comes as one binary value holding them as bytes: one allocation instead of a JSON value per
+// element, for the octet sequences that make up most of large samples. Only
+// DynamicDataInjector takes such documents; it reads a binary value as the array it stands for.
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -17,6 +22,6 @@
 
 namespace Quorvel::injection {
 
-std::optional<nlohmann::ordered_json> ReadJsonFast(std::string_view text);
+std::optional<nlohmann::ordered_json> ReadJsonFast(std::string_view text, bool packByteArrays = false);
 
 }  // namespace Quorvel::injection

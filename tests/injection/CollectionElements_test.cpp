@@ -91,6 +91,9 @@ TEST(CollectionElements, ElementsThatNeedTheirTextMixWithNumbersInOrder) {
       {R"("i32s": ["1", 2, 3])", "i32s", {1, 2, 3}},
       {R"("i32s": [1, 2, 4294967301, 4])", "i32s", {1, 2, 5, 4}},
       {R"("flags": [1, "FALSE", true, 0])", "flags", {1, 0, 1, 0}},
+      {R"("flags": [1, 0, 1])", "flags", {1, 0, 1}},
+      {R"("i8s": [1, 200, 127])", "i8s", {1, -56, 127}},
+      {R"("colors": [2, 1])", "colors", {2, 1}},
       {R"("colors": [2, "(1) - RED", 2])", "colors", {2, 1, 2}},
       {R"("row": [9, 8, "7"])", "row", {9, 8, 7, 0, 0}},
   };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -253,6 +254,32 @@ TEST(DynamicDataInjector, UnusedInputFieldsAreReportedOnlyWhenAsked) {
   EXPECT_EQ(InjectionError(Wrap(R"("i32": 1, "nums": [], "pos": {})"), true), "<no error>");
   EXPECT_EQ(InjectionError(R"({"SampleData": {"i32": 1}, "SampleMetaData": {"a": 1}})", true),
             "User provided input includes unused fields: /SampleMetaData/a");
+}
+
+// The engine reads arrays of numbers from 0 to 255 packed as bytes. Wherever such an array
+// stands, the fixture injects it packed and as plain JSON and requires the same sample or
+// the same error; here each input is first checked to be packed at all.
+TEST(DynamicDataInjector, ArraysOfSmallNumbersActAlikePackedOrNot) {
+  const char* members[] = {
+      R"("nums": [1, 2, 255])",         R"("pos": [1, 2])",          R"("choice": [1])",
+      R"("choice": {"discriminator": [1], "speed": 2})",             R"("name": [1, 2])",
+      R"("i32": [5])",                  R"("flag": [1])",            R"("color": [1])",
+      R"("wname": [1])",                R"("tag": [65, 66])",        R"("list": [1, 2])",
+      R"("list": [{"x": [3]}])",        R"("grid": [1, 2, 3, 4, 5, 6])",
+      R"("grid": [[1, 2, 3], [4, 5, 6]])", R"("grid": [[1, 2, 3], [4, 5, 6], [7]])",
+      R"("cube": [1, 2])",              R"("nums": [1, 2], "z": [3, 4])",
+  };
+  const auto hasPacked = [](const nlohmann::ordered_json& document) {
+    const nlohmann::ordered_json leaves = document.flatten();
+    return std::any_of(leaves.begin(), leaves.end(), [](const auto& leaf) { return leaf.is_binary(); });
+  };
+  for (const char* m : members) {
+    ASSERT_TRUE(hasPacked(injection::ParseInjectionJson(Wrap(m), true))) << m;
+    InjectionError(Wrap(m), false);
+    InjectionError(Wrap(m), true);
+  }
+  EXPECT_EQ(InjectionError(Wrap(R"("i32": 1, "nums": [1, 2], "z": [3, 4])"), true),
+            "User provided input includes unused fields: /SampleData/z/0 ; /SampleData/z/1");
 }
 
 TEST(DynamicDataInjector, BadInputTextsAreRefusedBeforeTheWalk) {

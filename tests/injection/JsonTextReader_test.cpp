@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace Quorvel {
@@ -79,6 +82,41 @@ TEST(JsonTextReader, LeavesTheRestToTheParser) {
       EXPECT_EQ(e.what(), error) << text;
     }
   }
+}
+
+// Packed, every array of numbers from 0 to 255 in plain digits becomes its bytes, and nothing
+// else changes: read back as arrays, the document is the parser's.
+TEST(JsonTextReader, PacksOnlyArraysOfSmallNumbersWhenAsked) {
+  const struct {
+    const char* text;
+    int packedArrays;
+  } cases[] = {
+      {"[0, 1, 9, 10, 99, 100, 255]", 1}, {" [ 7 ,\n8\t] ", 1},  {R"({"a": [1], "b": [[2, 3], [4]]})", 3},
+      {"[256]", 0},  {"[1000]", 0},  {"[-1]", 0},  {"[1.0]", 0},  {"[1e2]", 0},  {"[]", 0},
+      {R"([1, "a"])", 0},  {"[1, true]", 0},  {"[1, null]", 0},  {"[0, 255, 25 5]", 0},
+  };
+  std::function<int(ordered_json&)> unpack = [&](ordered_json& value) {
+    if (value.is_binary()) {
+      ordered_json array = ordered_json::array();
+      for (const std::uint8_t b : value.get_binary()) array.push_back(static_cast<std::uint64_t>(b));
+      value = std::move(array);
+      return 1;
+    }
+    int packed = 0;
+    if (value.is_structured())
+      for (auto& child : value) packed += unpack(child);
+    return packed;
+  };
+  for (const auto& c : cases) {
+    std::optional<ordered_json> packed = injection::ReadJsonFast(c.text, true);
+    if (!packed) {
+      EXPECT_ANY_THROW(ordered_json::parse(c.text).dump()) << c.text;
+      continue;
+    }
+    EXPECT_EQ(unpack(*packed), c.packedArrays) << c.text;
+    ExpectSameDocument(*packed, ordered_json::parse(c.text), c.text);
+  }
+  EXPECT_FALSE(injection::ReadJsonFast("[01]", true).has_value());
 }
 
 // A document released after injection keeps its shape and its scalars outside arrays, loses
