@@ -13,6 +13,7 @@ DDSSample::DDSSample(const TypeProcessor& processor, OutputSettings settings,
   // A little above the last sample's size, so that a slightly longer one fits too.
   const std::size_t hint = processor.JsonSizeHint();
   outputter.ReserveJson(hint + hint / 8);
+  outputter.UseSpareTexts(processor.SpareJsonTexts());
 }
 
 }  // namespace Quorvel

@@ -64,6 +64,14 @@ class JsonWriter {
 
   const std::string& Text() const { return text; }
   std::string& MutableText() { return text; }
+  // Writes into `buffer` (emptied, its capacity kept) instead of the text's own; only before
+  // anything was written.
+  void AdoptBuffer(std::string buffer) {
+    buffer.clear();
+    text = std::move(buffer);
+  }
+  // The text with its buffer, leaving this writer empty.
+  std::string ReleaseText() { return std::move(text); }
   // The JSON library's message for the first invalid UTF-8 written; empty when there was none.
   const std::string& FirstUtf8Error() const { return firstUtf8Error; }
 

@@ -54,6 +54,14 @@ Outputter::Outputter(std::uint64_t bufferMaxSize, const ColumnList* columns,
   rowBuffer.assign(bufferMaxSize, 0);
 }
 
+Outputter::~Outputter() {
+  // A text far above the usual size stays with its sample rather than being kept spare.
+  constexpr std::size_t kLargestSpare = 256 * 1024;
+  const std::size_t capacity = json.Text().capacity();
+  if (spareTexts && capacity >= kJsonReserve && capacity <= kLargestSpare)
+    spareTexts->Give(json.ReleaseText());
+}
+
 void Outputter::WriteToRowBuffer(const void* value, std::uint64_t size) {
   if (size > rowBuffer.size() || bufferOffset > rowBuffer.size() - size)
     throw std::out_of_range("Outputter row buffer overflow at offset " +
@@ -124,6 +132,9 @@ void Outputter::AddValueToLinePrint(std::string text) { linePrint.push_back(std:
 
 void Outputter::StartDocument() {
   if (!json.Empty()) return;
+  if (spareTexts) {
+    if (std::optional<std::string> spare = spareTexts->Take()) json.AdoptBuffer(std::move(*spare));
+  }
   json.Reserve(std::max(kJsonReserve, jsonReserve));
   json.BeginObject();
 }

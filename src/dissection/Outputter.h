@@ -8,6 +8,7 @@
 // the metadata groups, each an object at a path of nested members ("SampleMetaData",
 // "DDSSampleInfo"). Consecutive groups share the open part of their paths.
 
+#include "common/SpareObjects.h"
 #include "dissection/Column.h"
 #include "dissection/JsonWriter.h"
 #include "dissection/OutputSettings.h"
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,8 @@ class Outputter {
   Outputter& operator=(const Outputter&) = delete;
   Outputter(Outputter&&) noexcept = default;
   Outputter& operator=(Outputter&&) noexcept = default;
+  // Gives the JSON text's buffer back to the spare texts, if any.
+  ~Outputter();
 
   // One metadata value: raw into the row buffer, `text` into the line ("NULL" when absent),
   // the map and the open JSON group (both only when present). The JSON gets the number with
@@ -79,6 +83,9 @@ class Outputter {
 
   // The room the JSON text takes at once (at least a default that fits most metadata).
   void ReserveJson(std::size_t size) { jsonReserve = size; }
+  // Where the JSON text's buffer comes from and goes back to: the texts of one type's samples
+  // are about the same size, so a used buffer fits the next sample without an allocation.
+  void UseSpareTexts(std::shared_ptr<SpareObjects<std::string>> spare) { spareTexts = std::move(spare); }
   // The document's size so far.
   std::size_t JsonSize() const { return json.Text().size(); }
   // Closes the document and prepares the listeners' text. Called once the sample is complete.
@@ -117,6 +124,7 @@ class Outputter {
   std::array<std::string_view, kMaxGroupDepth> openGroups{};
   std::size_t openDepth = 0;
   std::size_t jsonReserve = 0;
+  std::shared_ptr<SpareObjects<std::string>> spareTexts;
   bool finished = false;
   // With STANDARDIZED_UNORDERED, the sorted text; otherwise the listeners get json's text.
   std::string sortedJson;

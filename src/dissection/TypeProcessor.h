@@ -2,14 +2,16 @@
 
 // The per-type description: the flattened column list of one data type, lookup tables by
 // long member name, and the byte size of one output row. Built once, then read by any number
-// of threads without locking.
+// of threads without locking (the size hint and the spare texts look after themselves).
 
+#include "common/SpareObjects.h"
 #include "dissection/Column.h"
 #include "dissection/FlatteningOptions.h"
 
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace Quorvel {
@@ -38,6 +40,9 @@ class TypeProcessor {
   // rather than growing it; threads may overwrite each other's note, it is only a hint.
   std::size_t JsonSizeHint() const { return jsonSizeHint.load(std::memory_order_relaxed); }
   void NoteJsonSize(std::size_t size) const { jsonSizeHint.store(size, std::memory_order_relaxed); }
+  // Used JSON text buffers of this type's samples, for the next samples to write into (the
+  // samples share them, so they outlive the processor if a caller keeps a sample).
+  const std::shared_ptr<SpareObjects<std::string>>& SpareJsonTexts() const { return spareJsonTexts; }
 
  private:
   void BuildTables(std::uint32_t metadataRowSize);
@@ -50,6 +55,8 @@ class TypeProcessor {
   std::map<std::string, std::uint64_t> longMemberNameToSizeMap;
   ColumnList columns;
   mutable std::atomic<std::size_t> jsonSizeHint{0};
+  const std::shared_ptr<SpareObjects<std::string>> spareJsonTexts =
+      std::make_shared<SpareObjects<std::string>>(32);
 };
 
 }  // namespace Quorvel

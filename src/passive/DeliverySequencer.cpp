@@ -12,10 +12,7 @@ DeliverySequencer::DeliverySequencer(Release release, std::shared_ptr<PipelineGa
     : release_(std::move(release)), afterRelease_(std::move(afterRelease)),
       gauge_(std::move(gauge)) {}
 
-std::uint64_t DeliverySequencer::Reserve() {
-  std::lock_guard lock(mutex_);
-  return reserved_++;
-}
+std::uint64_t DeliverySequencer::Reserve() { return reserved_.fetch_add(1, std::memory_order_relaxed); }
 
 void DeliverySequencer::Complete(std::uint64_t ticket, std::shared_ptr<DissectedSample> sample,
                                  DataProcessor* processor) {
@@ -27,7 +24,7 @@ void DeliverySequencer::Skip(std::uint64_t ticket) { Settle(ticket, Slot{true, n
 
 std::uint64_t DeliverySequencer::Pending() const {
   std::lock_guard lock(mutex_);
-  return reserved_ - next_;
+  return reserved_.load(std::memory_order_relaxed) - next_;
 }
 
 void DeliverySequencer::Settle(std::uint64_t ticket, Slot slot) {
@@ -40,7 +37,8 @@ void DeliverySequencer::Settle(std::uint64_t ticket, Slot slot) {
 }
 
 bool DeliverySequencer::SettleLocked(std::uint64_t ticket, Slot slot) {
-  if (ticket < next_ || ticket >= reserved_) {
+  // A ticket is settled after its sample went through a queue, whose lock orders the two.
+  if (ticket < next_ || ticket >= reserved_.load(std::memory_order_relaxed)) {
     throw std::logic_error("DeliverySequencer: ticket " + std::to_string(ticket) +
                            " was not reserved or is settled already");
   }

@@ -10,6 +10,7 @@
 // optional AfterRelease runs once the lock is left, when a settle released something (the
 // place to run a listener, which must not hold up other settles).
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -57,7 +58,9 @@ class DeliverySequencer {
   AfterRelease afterRelease_;
   std::shared_ptr<PipelineGauge> gauge_;
   mutable std::mutex mutex_;
-  std::uint64_t reserved_ = 0;
+  // Reserved without the lock: the router reserves a ticket per sample, and waiting for a
+  // release in progress (which runs the listener) held the router up on every sample.
+  std::atomic<std::uint64_t> reserved_{0};
   std::uint64_t next_ = 0;     // the first ticket not yet released
   std::deque<Slot> window_;    // tickets next_, next_ + 1, ...
 };

@@ -93,7 +93,8 @@ std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(
     return nullptr;
   }
 
-  xtypes::DynamicData data(Type());
+  auto lease = decodedSamples.Borrow([this] { return xtypes::DynamicData(Type()); });
+  xtypes::DynamicData& data = *lease;
   try {
     std::vector<uint8_t> scratch;
     const std::span<const uint8_t> payload = message.SerializedPayload(scratch);

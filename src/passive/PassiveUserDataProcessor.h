@@ -5,10 +5,13 @@
 // batch processors feed (through the registry's writer look-up); every enqueue posts one run
 // of Operation to the engine's pool, so samples of one type may be dissected on several pool
 // threads at once (as many as the registry's UserDataRuns). A run keeps its sample on its own
-// stack; the type and columns are only read. In a recording, the finished sample goes through
-// the registry's DeliverySequencer, which restores the order in which samples were routed.
+// stack, decoded into one of a few spare samples it borrows; the type and columns are only
+// read. In a recording, the finished sample goes through the registry's DeliverySequencer,
+// which restores the order in which samples were routed.
 
+#include "common/SpareObjects.h"
 #include "dissection/DataProcessor.h"
+#include "middleware/xtypes/DynamicData.h"
 #include "passive/MessageQueueManager.h"
 #include "passive/RTPSUserDataMessage.h"
 
@@ -63,6 +66,8 @@ class PassiveUserDataProcessor : public DataProcessor {
   std::shared_ptr<PassiveEngineDB> passiveDB;
   std::shared_ptr<UserDataQueue> queue;
   const std::shared_ptr<MetadataTexts> metadataTexts;
+  // Decoded samples keep their sequences' and strings' memory from one sample to the next.
+  SpareObjects<xtypes::DynamicData> decodedSamples{8};
 };
 
 }  // namespace Quorvel::passive

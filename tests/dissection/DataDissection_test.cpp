@@ -336,5 +336,35 @@ TEST(DataDissection, RowBufferHoldsRawValuesAtColumnOffsets) {
   EXPECT_THROW(test::Dissect(unboundedProcessor, unbounded, formats), std::runtime_error);
 }
 
+// The samples of one type write their JSON into the buffers of the type's earlier samples.
+// A reused buffer must not show through: a short sample after a long one writes exactly what
+// it writes alone. A sample kept past its processor still lets its buffer go safely.
+TEST(DataDissection, SamplesOfATypeReuseTextBuffersWithoutLeftovers) {
+  const DynamicTypePtr type = Struct("Bag", {M("octets", DynamicType::Sequence(Prim(TypeKind::BYTE)))});
+  const auto sampleOf = [&](std::uint32_t count) {
+    DynamicData data(type);
+    xtypes::DynamicDataRef octets = data.loan_value("octets");
+    octets.set_length(count);
+    for (std::uint32_t k = 1; k <= count; ++k) octets.value<std::uint8_t>(k, static_cast<std::uint8_t>(k * 7));
+    return data;
+  };
+  const test::Formats formats;
+  const auto fresh = [&](const DynamicData& data) {
+    const TypeProcessor alone("Bag", type, formats.Flattening());
+    return test::Dissect(alone, data, formats)->Output().ToListenerJson();
+  };
+  auto processor = std::make_unique<TypeProcessor>("Bag", type, formats.Flattening());
+  const DynamicData longSample = sampleOf(3000);
+  const DynamicData shortSample = sampleOf(3);
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(test::Dissect(*processor, longSample, formats)->Output().ToListenerJson(), fresh(longSample));
+    EXPECT_EQ(test::Dissect(*processor, shortSample, formats)->Output().ToListenerJson(), fresh(shortSample));
+  }
+  std::unique_ptr<DDSSample> kept = test::Dissect(*processor, longSample, formats);
+  processor.reset();
+  EXPECT_EQ(kept->Output().ToListenerJson(), fresh(longSample));
+  kept.reset();
+}
+
 }  // namespace
 }  // namespace Quorvel
