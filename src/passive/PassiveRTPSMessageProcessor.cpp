@@ -41,6 +41,7 @@ std::string Describe(uint8_t id) {
 struct PassiveRTPSMessageProcessor::SubMessage {
   const std::shared_ptr<const RTPSMessage>& message;
   RTPSMessageHeader& header;
+  UserDataRoute& route;
   WireReader reader;
   uint8_t id;
   uint8_t flags;
@@ -98,6 +99,7 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
                           " ip.id #" + std::to_string(message->ipHeader->identification));
   WireReader reader(*message->payload);
   RTPSMessageHeader header;
+  UserDataRoute route;
   try {
     if (!header.Init(reader)) {
       Drop(DropReason::NON_RTPS);
@@ -142,7 +144,7 @@ void PassiveRTPSMessageProcessor::ParseMessage(const std::shared_ptr<const RTPSM
       Drop(DropReason::MALFORMED_INPUT);
       return;
     }
-    SubMessage subMessage{message, header, reader.Cut(kSubMessageHeaderSize + bodyLength), id,
+    SubMessage subMessage{message, header, route, reader.Cut(kSubMessageHeaderSize + bodyLength), id,
                           flags};
     subMessage.reader.SetOrder(order);
     try {
@@ -210,7 +212,7 @@ std::shared_ptr<Record> PassiveRTPSMessageProcessor::MakeRecord(const SubMessage
 }
 
 void PassiveRTPSMessageProcessor::HandleData(SubMessage& subMessage) {
-  RouteData(MakeRecord<RTPSDataSubMessage>(subMessage));
+  RouteData(MakeRecord<RTPSDataSubMessage>(subMessage), subMessage.route);
 }
 
 // DDSI-RTPS 2.5, 8.3.7.3: the fragments of one sample; the sample, once whole, is routed as the
@@ -222,27 +224,33 @@ void PassiveRTPSMessageProcessor::HandleDataFrag(SubMessage& subMessage) {
   const timeval& captured = subMessage.message->packetHeader->ts;
   auto sample = fragments_->Add(writer, header, *subMessage.message->payload,
                                 int64_t{captured.tv_sec} * 1'000'000 + captured.tv_usec);
-  if (sample) RouteData(ToDataSubMessage(std::move(*sample), *subMessage.message, subMessage.header));
+  if (sample) {
+    RouteData(ToDataSubMessage(std::move(*sample), *subMessage.message, subMessage.header),
+              subMessage.route);
+  }
 }
 
-void PassiveRTPSMessageProcessor::RouteData(std::shared_ptr<RTPSDataSubMessage> data) {
+void PassiveRTPSMessageProcessor::RouteData(std::shared_ptr<RTPSDataSubMessage> data,
+                                            UserDataRoute& route) {
   const EntityId& writer = data->header.writerId;
   const uint64_t sequence = data->header.writerSN.value;
 
   if (writer.value == EntityId::kParticipantWriter) {
     VELTRANE_LOG(TRACE, "Enqueuing a Data(p) RTPS message #" + std::to_string(sequence) +
                             " from Writer GUID " + data->WriterGuid().GuidText());
+    route = {};
     targets_->RouteParticipantDiscovery(std::move(data));
   } else if (writer.value == EntityId::kPublicationsWriter ||
              writer.value == EntityId::kSubscriptionsWriter) {
     VELTRANE_LOG(TRACE, "Enqueuing a Endpoint Discovery RTPS message #" +
                             std::to_string(sequence) + " from GUID " + data->WriterGuid().GuidText());
+    route = {};
     targets_->RouteEndpointDiscovery(std::move(data));
   } else if (writer.IsUserWriter()) {
     if (waitForDiscovery_) WaitForDiscovery();
     const auto sample = RTPSUserDataMessage::FromDataSubMessage(*data);
     if (sequencer_) sample->deliveryTicket = sequencer_->Reserve();
-    if (targets_->RouteUserData(sample->header.writerKey, sample)) {
+    if (targets_->RouteUserData(sample->header.writerKey, sample, route)) {
       VELTRANE_LOG(TRACE, "Enqueuing a UserData RTPS message #" + std::to_string(sequence));
     } else {
       if (sample->deliveryTicket) sequencer_->Skip(*sample->deliveryTicket);
@@ -273,7 +281,7 @@ void PassiveRTPSMessageProcessor::HandleDataBatch(SubMessage& subMessage) {
     for (size_t i = 0; i < samples; ++i) {
       LogWarning("No DataWriter matches the UserData RTPS message #" + sequence +
                  " from Writer GUID 0x" + subMessage.header.GuidPrefixText() +
-                 batch->header.writerId.text +
+                 batch->header.writerId.Text() +
                  ". Make sure that Discovery messages are properly routed");
     }
     Drop(DropReason::NO_MATCHING_WRITER, samples);

@@ -32,6 +32,7 @@ class RTPSRoutingTargets;
 struct RTPSDataSubMessage;
 class WireReader;
 struct RTPSMessageHeader;
+struct UserDataRoute;
 
 class PassiveRTPSMessageProcessor {
  public:
@@ -77,7 +78,7 @@ class PassiveRTPSMessageProcessor {
   void HandleData(SubMessage& subMessage);
   void HandleDataFrag(SubMessage& subMessage);
   // Discovery DATA to its queue, user DATA to its writer's processor; DATA_FRAG shares it.
-  void RouteData(std::shared_ptr<RTPSDataSubMessage> data);
+  void RouteData(std::shared_ptr<RTPSDataSubMessage> data, UserDataRoute& route);
   void HandleDataBatch(SubMessage& subMessage);
   void HandleIgnored(SubMessage& subMessage);
   void WaitForDiscovery();

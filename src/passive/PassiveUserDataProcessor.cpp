@@ -42,14 +42,15 @@ void PassiveUserDataProcessor::Operation() {
     LogDebug("No message in queue (in shutdown process)");
     return;
   }
-  for (const auto& message : messages) Dissect(*message);
+  WriterFacts facts;
+  for (const auto& message : messages) Dissect(*message, facts);
   queue->Retire(std::move(messages));
 }
 
-void PassiveUserDataProcessor::Dissect(const RTPSUserDataMessage& message) {
+void PassiveUserDataProcessor::Dissect(const RTPSUserDataMessage& message, WriterFacts& facts) {
   std::shared_ptr<DissectedSample> sample;
   try {
-    sample = Process(message);
+    sample = Process(message, facts);
   } catch (const std::exception& error) {
     LogError(std::string("Exception in PassiveUserDataProcessor: ") + error.what());
   }
@@ -70,20 +71,26 @@ void PassiveUserDataProcessor::Drop(DropReason reason) {
   if (passiveDB) passiveDB->Counters().Dropped(reason);
 }
 
-std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(
-    const RTPSUserDataMessage& message) {
+void PassiveUserDataProcessor::LookUpWriter(const WriterKey& writer, WriterFacts& facts) const {
+  if (facts.writer && *facts.writer == writer) return;
+  facts = WriterFacts{};
+  if (!passiveDB) return;
+  passiveDB->ReadEndpointDiscoveryRecord(writer, [&facts](const PassiveEndPointDiscoveryRecord& endpoint) {
+    facts.topicName = endpoint.topicName;
+  });
+  passiveDB->ReadParticipantDiscoveryRecord(
+      ParticipantKeyOf(writer),
+      [&facts](const PassiveParticipantDiscoveryRecord& participant) { facts.domainId = participant.domainId; });
+  if (!facts.topicName.empty() && facts.domainId) facts.writer = writer;
+}
+
+std::shared_ptr<DissectedSample> PassiveUserDataProcessor::Process(const RTPSUserDataMessage& message,
+                                                                   WriterFacts& facts) {
   const RTPSUserDataMessageHeader& header = message.header;
   const uint64_t sequence = header.writerSN.value;
-  std::string topicName;
-  std::optional<int64_t> domainId;
-  if (passiveDB) {
-    passiveDB->ReadEndpointDiscoveryRecord(
-        header.writerKey,
-        [&topicName](const PassiveEndPointDiscoveryRecord& endpoint) { topicName = endpoint.topicName; });
-    passiveDB->ReadParticipantDiscoveryRecord(
-        ParticipantKeyOf(header.writerKey),
-        [&domainId](const PassiveParticipantDiscoveryRecord& participant) { domainId = participant.domainId; });
-  }
+  LookUpWriter(header.writerKey, facts);
+  std::string topicName = facts.topicName;
+  const std::optional<int64_t> domainId = facts.domainId;
   VELTRANE_LOG(DEBUG, "Processing a UserDataMessage #" + std::to_string(sequence) +
                           " from Writer GUID " + header.writerKey.GuidText() + " on Topic " +
                           topicName);

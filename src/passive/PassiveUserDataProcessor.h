@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace boost::asio {
@@ -57,10 +58,20 @@ class PassiveUserDataProcessor : public DataProcessor {
   // on different datagrams instead of handing every shared object back and forth.
   static constexpr size_t kSamplesPerRun = 32;
 
+  // The topic and domain of the writer a run's previous sample came from: a run's samples
+  // mostly share their writer, and each look-up takes the registry's locks, which the router
+  // takes too. Kept only once both are known (the participant may be announced later).
+  struct WriterFacts {
+    std::optional<WriterKey> writer;
+    std::string topicName;
+    std::optional<int64_t> domainId;
+  };
+
   // Dissects one sample and hands it on (through the sequencer in a recording).
-  void Dissect(const RTPSUserDataMessage& message);
+  void Dissect(const RTPSUserDataMessage& message, WriterFacts& facts);
   // The dissected sample, or null when it was dropped (counted).
-  std::shared_ptr<DissectedSample> Process(const RTPSUserDataMessage& message);
+  std::shared_ptr<DissectedSample> Process(const RTPSUserDataMessage& message, WriterFacts& facts);
+  void LookUpWriter(const WriterKey& writer, WriterFacts& facts) const;
   void Drop(DropReason reason);
 
   std::shared_ptr<PassiveEngineDB> passiveDB;

@@ -38,10 +38,16 @@ bool QueueRoutingTargets::HasUserDataProcessor(const WriterKey& writer) {
 }
 
 bool QueueRoutingTargets::RouteUserData(const WriterKey& writer,
-                                        std::shared_ptr<const RTPSUserDataMessage> sample) {
-  const auto queue = userDataLookup_ ? userDataLookup_(writer) : nullptr;
-  if (!queue) return false;
-  queue->Enqueue(std::move(sample));
+                                        std::shared_ptr<const RTPSUserDataMessage> sample,
+                                        UserDataRoute& route) {
+  if (!route.writer || *route.writer != writer) {
+    // Only a writer that has a processor is remembered: one may be announced later on.
+    auto queue = userDataLookup_ ? userDataLookup_(writer) : nullptr;
+    if (!queue) return false;
+    route.writer = writer;
+    route.destination = std::move(queue);
+  }
+  static_cast<UserDataQueue*>(route.destination.get())->Enqueue(std::move(sample));
   return true;
 }
 

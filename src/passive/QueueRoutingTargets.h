@@ -29,8 +29,8 @@ class QueueRoutingTargets : public RTPSRoutingTargets {
   void RouteEndpointDiscovery(std::shared_ptr<const RTPSDataSubMessage> data) override;
   void RouteDataBatch(std::shared_ptr<const RTPSDataBatchSubMessage> batch) override;
   bool HasUserDataProcessor(const WriterKey& writer) override;
-  bool RouteUserData(const WriterKey& writer,
-                     std::shared_ptr<const RTPSUserDataMessage> sample) override;
+  bool RouteUserData(const WriterKey& writer, std::shared_ptr<const RTPSUserDataMessage> sample,
+                     UserDataRoute& route) override;
   bool DrainDiscovery() override;
 
  private:

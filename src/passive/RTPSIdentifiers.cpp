@@ -11,9 +11,14 @@ EntityId EntityId::Read(WireReader& reader) {
   EntityId id;
   const auto bytes = reader.Take(4);
   id.value = WireReader::DecodeU32(bytes.data(), ByteOrder::BIG_ENDIAN_ORDER);
-  id.text = HexText(bytes);
   id.kind = bytes[3];
   return id;
+}
+
+std::string EntityId::Text() const {
+  const std::array<uint8_t, 4> bytes{static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+                                     static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+  return HexText(bytes);
 }
 
 SequenceNumber SequenceNumber::Read(WireReader& reader) {

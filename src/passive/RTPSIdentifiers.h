@@ -21,10 +21,12 @@ struct EntityId {
   static constexpr uint32_t kSubscriptionsWriter = 0x000004C2;
 
   uint32_t value = 0;  // the four wire bytes read big-endian
-  std::string text;    // eight lower-case hexadecimal digits
   uint8_t kind = 0;    // the last byte
 
   bool IsUserWriter() const { return kind == kUserWriterWithKey || kind == kUserWriterNoKey; }
+  // Eight lower-case hexadecimal digits; made when asked, since every DATA has two ids and
+  // only messages name them.
+  std::string Text() const;
   // Entity ids are byte arrays: big-endian whatever the sub-message order.
   static EntityId Read(WireReader& reader);
 };

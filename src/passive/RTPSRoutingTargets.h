@@ -3,14 +3,25 @@
 // Where the RTPS message processor sends what it parsed. The queues and the writer look-up
 // belong to discovery and user-data processing; the processor only sees this interface.
 
+#include "passive/RTPSIdentifiers.h"
+
 #include <memory>
+#include <optional>
 
 namespace Quorvel::passive {
 
 struct RTPSDataSubMessage;
 struct RTPSDataBatchSubMessage;
 struct RTPSUserDataMessage;
-struct WriterKey;
+
+// Where the previous user sample of one RTPS message went, kept by the caller for the rest of
+// that message: its samples mostly share their writer, and finding a writer's processor takes
+// the registry's locks, which the router and the pool threads otherwise pass back and forth
+// on every sample. Forgotten when the message routes an announcement.
+struct UserDataRoute {
+  std::optional<WriterKey> writer;
+  std::shared_ptr<void> destination;
+};
 
 class RTPSRoutingTargets {
  public:
@@ -25,8 +36,10 @@ class RTPSRoutingTargets {
   // Whether discovery has mapped the writer to a processor of its type.
   virtual bool HasUserDataProcessor(const WriterKey& writer) = 0;
   // Hands one sample to the processor of its writer; false when no processor serves it.
+  // `route` is the message's memo (see UserDataRoute).
   virtual bool RouteUserData(const WriterKey& writer,
-                             std::shared_ptr<const RTPSUserDataMessage> sample) = 0;
+                             std::shared_ptr<const RTPSUserDataMessage> sample,
+                             UserDataRoute& route) = 0;
   // Processes the participant, then the endpoint announcements still queued on the calling
   // thread (an endpoint's record reads its participant's, a sample's reads both), then tells
   // whether some are still being processed on other threads; false once the queues are gone.

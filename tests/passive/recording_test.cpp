@@ -72,7 +72,7 @@ struct Pipeline {
 };
 
 std::string Routed(const RTPSMessageHeader& message, const EntityId& writer, uint64_t sequence) {
-  return message.GuidPrefixText() + " " + writer.text + " " + std::to_string(sequence);
+  return message.GuidPrefixText() + " " + writer.Text() + " " + std::to_string(sequence);
 }
 
 class DdsperfRecording : public ::testing::TestWithParam<const char*> {};

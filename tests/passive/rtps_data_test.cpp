@@ -56,7 +56,7 @@ TEST(RtpsData, LittleAndBigEndianTwinsGiveTheSameHeader) {
     EXPECT_EQ(header.payloadBigEndian, big);
     EXPECT_EQ(header.encapsulationId, big ? 0x0000 : 0x0001);
     EXPECT_EQ(header.writerSN.value, 42u);
-    EXPECT_EQ(header.writerId.text, "00000102");
+    EXPECT_EQ(header.writerId.Text(), "00000102");
     EXPECT_EQ(header.writerId.kind, 0x02);
     EXPECT_EQ(header.readerId.value, 0u);
     EXPECT_TRUE(header.dataPresent);

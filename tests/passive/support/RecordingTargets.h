@@ -34,8 +34,8 @@ class RecordingTargets : public RTPSRoutingTargets {
     std::lock_guard lock(mutex);
     return acceptEveryWriter || knownWriters.count(writer) != 0;
   }
-  bool RouteUserData(const WriterKey& writer,
-                     std::shared_ptr<const RTPSUserDataMessage> sample) override {
+  bool RouteUserData(const WriterKey& writer, std::shared_ptr<const RTPSUserDataMessage> sample,
+                     UserDataRoute&) override {
     if (!HasUserDataProcessor(writer)) return false;
     std::lock_guard lock(mutex);
     userData.push_back(std::move(sample));
