@@ -181,7 +181,8 @@ void DynamicDataInjector::InjectCollection(xtypes::DynamicDataRef data, const Co
     SkipCollectionRemainder(node.depth);
     return;
   }
-  if (!isSequence && IsOneValueColumn(*first)) return InjectOneValueArray(data, *first, *Unpacked(input), name);
+  if (!isSequence && IsOneValueColumn(*first))
+    return InjectOneValueArray(data, *first, *Unpacked(input), name);
   if (!input->is_array() && !input->is_binary()) WrongShape("a JSON array", name, *input);
 
   // A two-dimensional array comes row-major and flat from the JSON output, and as rows from
@@ -406,7 +407,8 @@ std::vector<std::string> LeafPointers(const ordered_json& input) {
     auto [value, pointer] = std::move(pending.back());
     pending.pop_back();
     if (value->is_binary() && !value->get_binary().empty()) {
-      for (std::size_t i = 0; i < value->get_binary().size(); ++i) leaves.push_back(pointer + "/" + std::to_string(i));
+      for (std::size_t i = 0; i < value->get_binary().size(); ++i)
+        leaves.push_back(pointer + "/" + std::to_string(i));
       continue;
     }
     if (!value->is_structured() || value->empty()) {

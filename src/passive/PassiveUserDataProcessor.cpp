@@ -80,7 +80,9 @@ void PassiveUserDataProcessor::LookUpWriter(const WriterKey& writer, WriterFacts
   });
   passiveDB->ReadParticipantDiscoveryRecord(
       ParticipantKeyOf(writer),
-      [&facts](const PassiveParticipantDiscoveryRecord& participant) { facts.domainId = participant.domainId; });
+      [&facts](const PassiveParticipantDiscoveryRecord& participant) {
+        facts.domainId = participant.domainId;
+      });
   if (!facts.topicName.empty() && facts.domainId) facts.writer = writer;
 }
 

@@ -345,7 +345,8 @@ TEST(DataDissection, SamplesOfATypeReuseTextBuffersWithoutLeftovers) {
     DynamicData data(type);
     xtypes::DynamicDataRef octets = data.loan_value("octets");
     octets.set_length(count);
-    for (std::uint32_t k = 1; k <= count; ++k) octets.value<std::uint8_t>(k, static_cast<std::uint8_t>(k * 7));
+    for (std::uint32_t k = 1; k <= count; ++k)
+      octets.value<std::uint8_t>(k, static_cast<std::uint8_t>(k * 7));
     return data;
   };
   const test::Formats formats;
