@@ -60,7 +60,8 @@ class DeliverySequencer {
   mutable std::mutex mutex_;
   // Reserved without the lock: the router reserves a ticket per sample, and waiting for a
   // release in progress (which runs the listener) held the router up on every sample.
-  std::atomic<std::uint64_t> reserved_{0};
+  // On a cache line of its own: the pool threads write the lock and window on every settle.
+  alignas(64) std::atomic<std::uint64_t> reserved_{0};
   std::uint64_t next_ = 0;     // the first ticket not yet released
   std::deque<Slot> window_;    // tickets next_, next_ + 1, ...
 };

@@ -34,8 +34,11 @@ class PipelineGauge {
  private:
   const std::uint64_t limit_;
   const std::uint64_t resumeAt_;
-  std::atomic<std::uint64_t> count_{0};
-  std::atomic<std::uint64_t> peak_{0};
+  // The count changes on every sample, from the capture and the pool threads alike; the
+  // peak and the waiters, read as often but rarely written, keep to another cache line so
+  // that those reads do not pull the count's line back and forth as well.
+  alignas(64) std::atomic<std::uint64_t> count_{0};
+  alignas(64) std::atomic<std::uint64_t> peak_{0};
   std::atomic<int> waiters_{0};
   std::mutex mutex_;
   std::condition_variable roomMade_;

@@ -7,6 +7,7 @@
 // Shared by the queues whose elements that thread makes; it destroys them with Release,
 // on its next Enqueue into any of them. At most kMost wait: beyond, a consumer frees its own.
 
+#include <atomic>
 #include <cstddef>
 #include <iterator>
 #include <memory>
@@ -31,12 +32,17 @@ class RetiredElements {
       waiting_.insert(waiting_.end(), std::make_move_iterator(elements.begin()),
                       std::make_move_iterator(elements.end()));
     }
+    any_.store(true, std::memory_order_release);
   }
 
   void Release() {
+    // Most enqueues find the bin empty (it fills once a consumer run): they only read a flag,
+    // rather than take a lock whose word the consumers write too.
+    if (!any_.load(std::memory_order_acquire)) return;
     Elements released;
     std::lock_guard lock(mutex_);
     released.swap(waiting_);
+    any_.store(false, std::memory_order_relaxed);
     // `released` goes after the lock (destroyed in reverse order of declaration).
   }
 
@@ -48,6 +54,7 @@ class RetiredElements {
  private:
   mutable std::mutex mutex_;
   Elements waiting_;
+  std::atomic<bool> any_{false};
 };
 
 }  // namespace Quorvel::passive
