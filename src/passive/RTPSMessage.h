@@ -17,8 +17,10 @@ namespace Quorvel::passive {
 
 // One UDP datagram that starts with the RTPS magic, as the capture stage hands it on. The
 // payload is copied once out of the capture buffer; every later record shares it and addresses
-// sub-messages by offset.
-struct RTPSMessage {
+// sub-messages by offset. Aligned to a cache line so that the count of its shared pointer
+// (taken by the router for every sample record) is not on the line of the fields the pool
+// threads read for every sample meanwhile.
+struct alignas(64) RTPSMessage {
   RTPSMessage() = default;
   // A copy starts without the headers' metadata: it may be given other headers.
   RTPSMessage(const RTPSMessage& other)
