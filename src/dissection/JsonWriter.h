@@ -63,7 +63,6 @@ class JsonWriter {
   void Clear();
 
   const std::string& Text() const { return text; }
-  std::string& MutableText() { return text; }
   // Writes into `buffer` (emptied, its capacity kept) instead of the text's own; only before
   // anything was written.
   void AdoptBuffer(std::string buffer) {

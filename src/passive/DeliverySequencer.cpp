@@ -38,8 +38,7 @@ void DeliverySequencer::Settle(std::uint64_t ticket, Slot slot) {
 
 bool DeliverySequencer::SettleLocked(std::uint64_t ticket, Slot slot) {
   // A ticket is settled after its sample went through a queue, whose lock orders the two.
-  if (ticket >= reservedSeen_) reservedSeen_ = reserved_.load(std::memory_order_relaxed);
-  if (ticket < next_ || ticket >= reservedSeen_) {
+  if (ticket < next_ || ticket >= reserved_.load(std::memory_order_relaxed)) {
     throw std::logic_error("DeliverySequencer: ticket " + std::to_string(ticket) +
                            " was not reserved or is settled already");
   }

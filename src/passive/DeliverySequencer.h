@@ -63,9 +63,6 @@ class DeliverySequencer {
   // On a cache line of its own: the pool threads write the lock and window on every settle.
   alignas(64) std::atomic<std::uint64_t> reserved_{0};
   std::uint64_t next_ = 0;     // the first ticket not yet released
-  // A count of reserved tickets seen under the lock: tickets below it need no look at the
-  // counter, whose line the router writes on every sample.
-  std::uint64_t reservedSeen_ = 0;
   std::deque<Slot> window_;    // tickets next_, next_ + 1, ...
 };
 

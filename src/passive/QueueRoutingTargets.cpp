@@ -47,7 +47,7 @@ bool QueueRoutingTargets::RouteUserData(const WriterKey& writer,
     route.writer = writer;
     route.destination = std::move(queue);
   }
-  static_cast<UserDataQueue*>(route.destination.get())->Enqueue(std::move(sample));
+  route.destination->Enqueue(std::move(sample));
   return true;
 }
 

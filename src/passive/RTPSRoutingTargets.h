@@ -13,6 +13,8 @@ namespace Quorvel::passive {
 struct RTPSDataSubMessage;
 struct RTPSDataBatchSubMessage;
 struct RTPSUserDataMessage;
+template <typename T>
+class MessageQueueManager;
 
 // Where the previous user sample of one RTPS message went, kept by the caller for the rest of
 // that message: its samples mostly share their writer, and finding a writer's processor takes
@@ -20,7 +22,7 @@ struct RTPSUserDataMessage;
 // on every sample. Forgotten when the message routes an announcement.
 struct UserDataRoute {
   std::optional<WriterKey> writer;
-  std::shared_ptr<void> destination;
+  std::shared_ptr<MessageQueueManager<RTPSUserDataMessage>> destination;
 };
 
 class RTPSRoutingTargets {
